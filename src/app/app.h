@@ -1,0 +1,40 @@
+// The App object: owns the shared state, the window registry, the dialogs service and the program
+// folder, and creates windows with the ownership rules of each.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "platform/app_context.h"
+
+namespace pf {
+
+class IC;
+
+namespace detail {
+// Storage that must exist before the AppContext base refers to it.
+struct AppStorage {
+  std::unique_ptr<SharedState> statePtr = std::make_unique<SharedState>();
+  FormRegistry registry;
+};
+}  // namespace detail
+
+class App final : private detail::AppStorage, public AppContext {
+ public:
+  App(Ui& ui, const QString& programFolder);
+  ~App() override;
+
+  // Creates, loads and shows the main window.
+  IC* start();
+  IC* mainWindow() const;
+  // Creates a window by its form name (for restoring layouts); nullptr for an unknown name.
+  Form* createByName(const QString& formName);
+
+ protected:
+  QWidget* ownerFor(const QString& formName) override;
+
+ private:
+  IC* main_ = nullptr;
+};
+
+}  // namespace pf

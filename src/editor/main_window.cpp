@@ -1,0 +1,429 @@
+#include "editor/main_window.h"
+
+#include <QMenuBar>
+#include <QMouseEvent>
+
+#include "model/history.h"
+#include "model/line_paint.h"
+#include "model/numeric_text.h"
+#include "platform/app_context.h"
+#include "platform/fonts.h"
+
+namespace pf {
+
+namespace {
+
+constexpr int kClientWidth = 480;
+constexpr int kClientHeight = 572;
+
+QString HexDigit(int v) {
+  return QString::number(v & 0x0F, 16).toUpper();
+}
+
+}  // namespace
+
+void PressLabel::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) emit pressed();
+}
+
+void PressLabel::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) emit released();
+}
+
+IC::IC(AppContext& app, QWidget* owner)
+    : Form(app, QString::fromLatin1(kFormName), owner), S(app.state), CanvasFont(MinchoFont(16)) {
+  setWindowTitle(QStringLiteral("Pictoforge"));
+  setClientSize(kClientWidth, kClientHeight);
+  client().setFont(CanvasFont);
+  drawBanner();
+  buildMenus();
+  buildControls();
+  Timer1.setInterval(300);
+  connect(&Timer1, &QTimer::timeout, this, &IC::Timer1_Timer);
+}
+
+IC::~IC() = default;
+
+void IC::drawBanner() {
+  // A horizontal grey gradient across the top of the window.
+  for (int x = 0; x < 254; ++x) {
+    const int g = 96 + (x * 144) / 253;
+    client().fillRect(x, 0, x + 1, 43, Rgb(g, g, g));
+  }
+}
+
+QMenu* IC::addSubMenu(QWidget* parent, const QString& name, const QString& caption) {
+  QMenu* m = nullptr;
+  if (auto* bar = qobject_cast<QMenuBar*>(parent)) {
+    m = bar->addMenu(caption);
+  } else {
+    m = static_cast<QMenu*>(parent)->addMenu(caption);
+  }
+  m->setObjectName(name);
+  m->menuAction()->setObjectName(name);
+  return m;
+}
+
+QAction* IC::addMenuAction(QMenu* menu, const QString& name, const QString& caption, void (IC::*handler)()) {
+  QAction* a = menu->addAction(caption);
+  a->setObjectName(name);
+  if (handler) {
+    connect(a, &QAction::triggered, this, handler);
+  } else {
+    a->setEnabled(false);  // its window is not part of the program yet
+  }
+  return a;
+}
+
+void IC::buildMenus() {
+  QMenuBar* bar = menuBar();
+
+  QMenu* file = addSubMenu(bar, QStringLiteral("mnuF"), QStringLiteral("ファイル(&F)"));
+  QMenu* newMenu = addSubMenu(file, QStringLiteral("mnuN"), QStringLiteral("新規作成"));
+  addMenuAction(newMenu, QStringLiteral("mnuNEW"), QStringLiteral("３２ドットアイコン"), &IC::mnuNEW_Click);
+  addMenuAction(newMenu, QStringLiteral("mnuNew16"), QStringLiteral("１６ドットアイコン"),
+                &IC::mnuNew16_Click);
+  addMenuAction(file, QStringLiteral("mnuOpen"), QStringLiteral("開く(&O)"), nullptr);
+  addMenuAction(file, QStringLiteral("mnuSAVE"), QStringLiteral("アイコンファイルを保存(&S)"), nullptr);
+  addMenuAction(file, QStringLiteral("mnuFBSAVE"), QStringLiteral("ビットマップを保存"), nullptr);
+  file->addSeparator()->setObjectName(QStringLiteral("mnuBar"));
+  addMenuAction(file, QStringLiteral("mnuFList"), QStringLiteral("ファイルリスト"), nullptr);
+  file->addSeparator()->setObjectName(QStringLiteral("mnuBar2"));
+  addMenuAction(file, QStringLiteral("mnuHexLoad"), QStringLiteral("１６×１６ドットアイコンロード"), nullptr);
+  addMenuAction(file, QStringLiteral("mnuHexIcon"), QStringLiteral("１６×１６ドットアイコンとして保存"),
+                nullptr);
+
+  QMenu* draw = addSubMenu(bar, QStringLiteral("mnuB"), QStringLiteral("描画(&B)"));
+  addMenuAction(draw, QStringLiteral("mnuBCLS"), QStringLiteral("画像消去(&A)"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuBPC"), QStringLiteral("パレット変換(&P)"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuBCS"), QStringLiteral("ベースカラー設定(&B)"), &IC::mnuBCS_Click);
+  addMenuAction(draw, QStringLiteral("mnuBTP"), QStringLiteral("透明色の変更(&T)"), &IC::mnuBTP_Click);
+  addMenuAction(draw, QStringLiteral("mnuBChange"), QStringLiteral("カラーチェンジ(&C)"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuBPA"), QStringLiteral("パレットアレイ(&P)"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuBENZ"), QStringLiteral("演算処理"), nullptr);
+  QMenu* shift = addSubMenu(draw, QStringLiteral("mnuBS"), QStringLiteral("シフト"));
+  addMenuAction(shift, QStringLiteral("mnuBSUP"), QStringLiteral("上"), nullptr);
+  addMenuAction(shift, QStringLiteral("mnuBSR"), QStringLiteral("右"), nullptr);
+  addMenuAction(shift, QStringLiteral("mnuBSD"), QStringLiteral("下"), nullptr);
+  addMenuAction(shift, QStringLiteral("mnuBSL"), QStringLiteral("左"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuBMouse"), QStringLiteral("マウス描画(&M)"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuBLine"), QStringLiteral("ラインペイント(&L)"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuBCHK"), QStringLiteral("チェック模様(&K)"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuBREP"), QStringLiteral("画像の変形(&V)"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuBMIX"), QStringLiteral("合成(&G)"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuMouseDrae"), QStringLiteral("マウスドロー"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuBMSK"), QStringLiteral("マスク処理(&K)"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuH"), QStringLiteral("１６×１６化"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuBBITMAP"), QStringLiteral("フルカラー→４bit処理"), nullptr);
+
+  QAction* archive = bar->addAction(QStringLiteral("保管庫(&A)"));
+  archive->setObjectName(QStringLiteral("mnuHKN"));
+  archive->setEnabled(false);
+  QAction* fullColour = bar->addAction(QStringLiteral("フルカラーアイコン(&I)"));
+  fullColour->setObjectName(QStringLiteral("mnuFullColIcon"));
+  fullColour->setEnabled(false);
+
+  QMenu* tools = addSubMenu(bar, QStringLiteral("mnuT"), QStringLiteral("ツール"));
+  addMenuAction(tools, QStringLiteral("mnuCHLDCLOSE"), QStringLiteral("全子フォームを閉じる"), nullptr);
+  addMenuAction(tools, QStringLiteral("mnuSaveWindow"), QStringLiteral("ウィンドウ設定"), nullptr);
+
+  QAction* end = bar->addAction(QStringLiteral("終了(&E)"));
+  end->setObjectName(QStringLiteral("mnuEND"));
+  end->setEnabled(false);
+}
+
+void IC::buildControls() {
+  QWidget* area = clientArea();
+  const QFont labelFont = MinchoFont(12);
+
+  const QString captions[2] = {QStringLiteral("戻す"), QStringLiteral("進む")};
+  for (int i = 0; i < 2; ++i) {
+    auto* label = new PressLabel(captions[i], area);
+    label->setObjectName(QStringLiteral("Label1_%1").arg(i));
+    label->setFont(labelFont);
+    label->setAlignment(Qt::AlignCenter);
+    label->setAutoFillBackground(true);
+    label->setFrameShape(QFrame::Panel);
+    label->setFrameShadow(QFrame::Raised);
+    label->setGeometry(290 + 48 * i, 545, 44, 20);
+    connect(label, &PressLabel::pressed, this, [this, i] { Label1_MouseDown(i); });
+    connect(label, &PressLabel::released, this, [this, i] { Label1_MouseUp(i); });
+    Label1[static_cast<std::size_t>(i)] = label;
+  }
+
+  Label4 = new QLabel(QStringLiteral("-1/-1"), area);
+  Label4->setObjectName(QStringLiteral("Label4"));
+  Label4->setFont(labelFont);
+  Label4->setGeometry(390, 545, 80, 20);
+
+  Label3 = new QLabel(area);
+  Label3->setObjectName(QStringLiteral("Label3"));
+  Label3->setFont(labelFont);
+  Label3->setGeometry(410, 0, 70, 45);
+
+  StatusBar1 = statusBar();
+  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+  StatusBar1->setSizeGripEnabled(false);
+  const int stretch[3] = {2, 3, 2};
+  for (int i = 0; i < 3; ++i) {
+    auto* panel = new QLabel(StatusBar1);
+    panel->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i + 1));
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    StatusBar1->addWidget(panel, stretch[i]);
+    statusPanels_[static_cast<std::size_t>(i)] = panel;
+  }
+}
+
+QString IC::statusPanel(int panel) const {
+  if (panel < 1 || panel > 3) return {};
+  return statusPanels_[static_cast<std::size_t>(panel - 1)]->text();
+}
+
+void IC::setStatusPanel(int panel, const QString& text) {
+  if (panel >= 1 && panel <= 3) statusPanels_[static_cast<std::size_t>(panel - 1)]->setText(text);
+}
+
+QAction* IC::menuAction(const QString& name) const {
+  return findChild<QAction*>(name);
+}
+QMenu* IC::menu(const QString& name) const {
+  return findChild<QMenu*>(name);
+}
+
+void IC::updateHistoryLabel() {
+  Label4->setText(QString::fromStdString(HistoryLabel(S)));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Life cycle
+
+void IC::Form_Load() {
+  S.LinePaintStopAtOther = true;
+  S.HistoryIndex = -1;
+  S.HistoryLast = -1;
+  Colours.normalBackground = kCanvasBackColour;
+  Colours.caretBackground = Rgb(255, 0, 0);
+  Timer1.start();
+}
+
+void IC::Form_Activate() {
+  if (!firstActivation()) return;
+  CX = 0;
+  CY = kGridTop;
+  ZoomBuffer = CreateMemoryCanvas(client(), 340, 340);
+  CanvasBuffer = CreateMemoryCanvas(client(), 340, 640);
+  client().fillRect(350, 0, 400, 20, 0);
+  CanvasBuffer->setFont(CanvasFont);
+  client().setFont(CanvasFont);
+
+  const std::int64_t bg = client().getPixel(0, 50);
+  const ColorRef background = bg < 0 ? 0 : static_cast<ColorRef>(bg);
+  S.BackgroundColour = {static_cast<std::uint8_t>(BlueOf(background)),
+                        static_cast<std::uint8_t>(GreenOf(background)),
+                        static_cast<std::uint8_t>(RedOf(background)), background};
+
+  mnuNEW_Click();
+  setStatusPanel(2, QStringLiteral("New"));
+  setStatusPanel(3, QStringLiteral("透明色=%1").arg(S.TransparentIndex));
+  clientArea()->setFocus();
+}
+
+void IC::Form_Unload() {
+  Timer1.stop();
+  ZoomBuffer.reset();
+  CanvasBuffer.reset();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Canvas
+
+void IC::DoShow() {
+  RedisplayAll(1);
+  DrawPalettePanel();
+  MoveCaret(CX, CY);
+}
+
+void IC::RedisplayAll(int mode) {
+  if (!CanvasBuffer || !ZoomBuffer) return;  // before the first activation there is nothing to draw on
+  Surface& canvas = *CanvasBuffer;
+  Surface& zoom = *ZoomBuffer;
+  Surface& window = client();
+
+  canvas.fillRect(0, kGridTop, 256, kGridTop + 512, kCanvasBackColour);
+  canvas.setBkMode(true);
+  canvas.setBkColor(kCanvasBackColour);
+
+  if (mode == 2) LoadDefaultPalette();
+
+  if (SkipHistoryOnce) {
+    SkipHistoryOnce = false;
+  } else if (RecordHistory(S)) {
+    updateHistoryLabel();
+  }
+
+  for (int y = 31; y >= 0; --y) {
+    for (int x = 0; x < 32; ++x) {
+      const int v = S.IconPixels[static_cast<std::size_t>((31 - y) * 32 + x)] & 0x0F;
+      const ColorRef c = EntryColour(S.IconPalette[static_cast<std::size_t>(v)]);
+      canvas.setPixel(260 + x, y, c);
+      canvas.setTextColor(c);
+      canvas.textOut(8 * x, 16 * y + kGridTop, HexDigit(v));
+      zoom.fillRect(162 + 5 * x, 5 * y, 167 + 5 * x, 5 * y + 5, c);
+      if (y > 15 && x < 16) canvas.setPixel(300 + x, y, c);
+    }
+  }
+
+  window.bitBlt(0, kGridTop, 256, 512, canvas, 0, kGridTop);
+  window.bitBlt(280, 220, 32, 32, canvas, 260, 0);
+  window.bitBlt(320, 236, 16, 16, canvas, 300, 16);
+  window.bitBlt(280, kGridTop, 160, 160, zoom, 162, 0);
+  if (mode == 1) zoom.bitBlt(0, 0, 160, 160, window, 280, kGridTop);
+  refresh();
+}
+
+void IC::MoveCaret(int x, int y) {
+  Surface& window = client();
+  Colours.text = EntryColour(S.IconPalette[static_cast<std::size_t>(ReadHex(M.toStdString()) & 0x0F)]);
+  if (DX != x || DY != y) {
+    // The caret is leaving (DX, DY): the position asked for becomes the caret before the erase.
+    CX = x;
+    CY = y;
+    EraseOldCaret(window, *this, Colours);
+  }
+
+  // Off the left edge: end of the row above; off the right edge: start of the row below.
+  if (x < 0) {
+    if (y < kGridTop + 1) {
+      x = 0;
+    } else {
+      x = kCaretMaxX;
+      y -= 16;
+    }
+  }
+  if (x > kCaretMaxX) {
+    if (y > kCaretMaxY - 1) {
+      x = kCaretMaxX;
+    } else {
+      x = 0;
+      y += 16;
+    }
+  }
+  y = std::clamp(y, kGridTop, kCaretMaxY);
+
+  CX = x;
+  CY = y;
+  CurColumn = x / 8;
+  CurRow = (y - kGridTop) / 16;
+  CurPixelIndex = (31 - CurRow) * 32 + CurColumn;
+  const int value = S.IconPixels[static_cast<std::size_t>(CurPixelIndex)] & 0x0F;
+  文字 = HexDigit(value);
+  setStatusPanel(1, QStringLiteral("(%1,%2)=%3").arg(CurColumn).arg(CurRow).arg(文字));
+
+  const PaletteEntry& entry = S.IconPalette[static_cast<std::size_t>(value)];
+  if (ZoomBuffer) window.bitBlt(280, kGridTop, 161, 161, *ZoomBuffer, 0, 0);
+  DrawFrameRect(window, 280 + 5 * CurColumn, kGridTop + 5 * CurRow, 285 + 5 * CurColumn, 62 + 5 * CurRow,
+                entry, 1);
+  window.fillRect(350, 0, 400, 20, EntryColour(entry));
+  Label3->setText(QStringLiteral("R=%1\nG=%2\nB=%3").arg(entry.red).arg(entry.green).arg(entry.blue));
+
+  refresh();
+  CommitCaret(*this);
+}
+
+void IC::SetPixelAtCaret() {
+  S.IconPixels[static_cast<std::size_t>(CurPixelIndex)] = static_cast<std::uint8_t>(TypedValue & 0x0F);
+  RedisplayAll(1);
+  MoveCaret(CX, CY);
+}
+
+void IC::Timer1_Timer() {
+  if (!EditActive) return;
+  Colours.text = EntryColour(S.IconPalette[static_cast<std::size_t>(ReadHex(文字.toStdString()) & 0x0F)]);
+  BlinkCaret(client(), *this, Colours);
+  refresh();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Mouse and keys
+
+void IC::Form_MouseDown(int button, int /*shift*/, int x, int y) {
+  if (button == 1 && x >= 0 && x <= 256 && y >= kGridTop && y <= kGridTop + 512) {
+    CX = (x / 8) * 8;
+    CY = ((y - kGridTop) / 16) * 16 + kGridTop;
+    MoveCaret(CX, CY);
+    if (S.Form1Open) {
+      S.IconPixels[static_cast<std::size_t>(CurPixelIndex)] = static_cast<std::uint8_t>(SelectPalNum & 0x0F);
+      RedisplayAll(1);
+      MoveCaret(CX, CY);
+    } else if (S.Form3Open) {
+      LinePaint(S.IconPixels, CurPixelIndex, SelectPalNum, S.LinePaintVertical, S.LinePaintStopAtOther);
+      RedisplayAll(1);
+      MoveCaret(CX, CY);
+    }
+  } else if (button == 2) {
+    palettePick(x, y);
+  }
+}
+
+void IC::Form_KeyDown(int keyCode, int /*shift*/) {
+  app().processEvents();
+  auto type = [this](int value) {
+    TypedValue = value;
+    if (EditActive) SetPixelAtCaret();
+  };
+  if (keyCode == 13 || keyCode == 32) {
+    if (S.Form1Open) {
+      S.IconPixels[static_cast<std::size_t>(CurPixelIndex)] = static_cast<std::uint8_t>(SelectPalNum & 0x0F);
+      RedisplayAll(1);
+      MoveCaret(CX, CY);
+    }
+  } else if (keyCode == 37) {
+    MoveCaret(CX - 8, CY);
+  } else if (keyCode == 38) {
+    MoveCaret(CX, CY - 16);
+  } else if (keyCode == 39) {
+    MoveCaret(CX + 8, CY);
+  } else if (keyCode == 40) {
+    MoveCaret(CX, CY + 16);
+  } else if (keyCode == 46) {
+    type(0);
+  } else if (keyCode >= 48 && keyCode <= 57) {
+    type(keyCode - 48);
+  } else if (keyCode >= 65 && keyCode <= 70) {
+    type(keyCode - 55);
+  } else if (keyCode >= 96 && keyCode <= 105) {
+    type(keyCode - 96);
+  }
+  // G, L, M, P, V and W open tool windows that are not part of the program yet.
+}
+
+// ---------------------------------------------------------------------------------------------------
+// New icons
+
+void IC::newIcon(const QString& statusText, int caretY) {
+  RedisplayAll(2);
+  if (ZoomBuffer) ZoomBuffer->bitBlt(0, 0, 162, 162, client(), 280, kGridTop);
+  DrawPalettePanel();
+  MoveCaret(0, caretY);
+  ShowSelectedColour(0);
+  setStatusPanel(2, statusText);
+  EditActive = true;
+  std::fill(S.IconMask.begin(), S.IconMask.begin() + kMaskSize, std::uint8_t{0});
+}
+
+void IC::mnuNEW_Click() {
+  std::fill(S.IconPixels.begin(), S.IconPixels.begin() + kPixelCount, std::uint8_t{0});
+  newIcon(QStringLiteral("New"), kGridTop);
+}
+
+void IC::mnuNew16_Click() {
+  std::fill(S.IconPixels.begin(), S.IconPixels.begin() + kPixelCount, std::uint8_t{15});
+  for (int row = 0; row < 16; ++row) {
+    std::fill_n(S.IconPixels.begin() + row * 32, 16, std::uint8_t{0});
+  }
+  // The caret asks for y = 31; the clamp puts it on row 0.
+  newIcon(QStringLiteral("New16"), 31);
+}
+
+}  // namespace pf

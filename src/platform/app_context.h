@@ -1,0 +1,76 @@
+// What a window may reach: the shared state, the other windows, the dialogs and the program folder.
+//
+// The App object implements it; windows only see this narrow face of it.
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <map>
+#include <utility>
+
+#include "model/shared_state.h"
+#include "platform/form_registry.h"
+#include "platform/ui.h"
+
+namespace pf {
+
+class AppContext {
+ public:
+  AppContext(SharedState& state, FormRegistry& forms, Ui& ui, QString programFolder)
+      : state(state), forms(forms), ui(ui), programFolder_(std::move(programFolder)) {}
+  virtual ~AppContext() = default;
+  AppContext(const AppContext&) = delete;
+  AppContext& operator=(const AppContext&) = delete;
+
+  SharedState& state;
+  FormRegistry& forms;
+  Ui& ui;
+
+  // The folder of the running executable (a temporary folder in tests).
+  const QString& programFolder() const { return programFolder_; }
+  // The path of a file in the program folder.
+  QString programFile(const QString& name) const;
+
+  // Lets pending window events run.
+  void processEvents();
+
+  // The one shared instance of a window, created and shown on first use; an open one is brought forward.
+  template <class F>
+  F* single() {
+    QPointer<Form>& slot = singles_[QString::fromLatin1(F::kFormName)];
+    if (!slot.isNull() && !slot->isUnloaded()) {
+      showForm(slot.data());
+      return static_cast<F*>(slot.data());
+    }
+    F* form = create<F>();
+    slot = form;
+    return form;
+  }
+
+  // A new instance of a window, loaded and shown.
+  template <class F>
+  F* create() {
+    F* form = new F(*this, ownerFor(QString::fromLatin1(F::kFormName)));
+    forms.add(form);
+    form->load();
+    if (!form->isUnloaded()) showForm(form);
+    return form;
+  }
+
+  // The first loaded window of a type.
+  template <class F>
+  F* find() const {
+    return forms.find<F>();
+  }
+
+ protected:
+  // The window that owns a new window of this name (kept above it), or nullptr for none.
+  virtual QWidget* ownerFor(const QString& formName) = 0;
+  virtual void showForm(Form* form);
+
+ private:
+  QString programFolder_;
+  std::map<QString, QPointer<Form>> singles_;
+};
+
+}  // namespace pf

@@ -1,0 +1,210 @@
+#include "platform/form.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QUrl>
+#include <cmath>
+
+#include "platform/app_context.h"
+
+namespace pf {
+
+ClientArea::ClientArea(Form& form) : QWidget(&form), form_(form) {
+  setObjectName(QStringLiteral("ClientArea"));
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAcceptDrops(true);
+}
+
+void ClientArea::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.drawImage(0, 0, form_.client().image());
+}
+
+namespace {
+int Coordinate(double v) {
+  return static_cast<int>(std::nearbyint(v));
+}
+}  // namespace
+
+void ClientArea::mousePressEvent(QMouseEvent* e) {
+  form_.Form_MouseDown(ButtonOf(e->button()), ShiftStateOf(e->modifiers()), Coordinate(e->position().x()),
+                       Coordinate(e->position().y()));
+}
+
+void ClientArea::mouseMoveEvent(QMouseEvent* e) {
+  form_.Form_MouseMove(ButtonsOf(e->buttons()), ShiftStateOf(e->modifiers()), Coordinate(e->position().x()),
+                       Coordinate(e->position().y()));
+}
+
+void ClientArea::mouseReleaseEvent(QMouseEvent* e) {
+  form_.Form_MouseUp(ButtonOf(e->button()), ShiftStateOf(e->modifiers()), Coordinate(e->position().x()),
+                     Coordinate(e->position().y()));
+}
+
+void ClientArea::keyPressEvent(QKeyEvent* e) {
+  const int code = KeyCodeOf(*e);
+  if (code == 0) {
+    QWidget::keyPressEvent(e);
+    return;
+  }
+  form_.Form_KeyDown(code, ShiftStateOf(e->modifiers()));
+}
+
+void ClientArea::dragEnterEvent(QDragEnterEvent* e) {
+  if (form_.acceptsDrops() && e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void ClientArea::dropEvent(QDropEvent* e) {
+  QStringList files;
+  for (const QUrl& url : e->mimeData()->urls()) {
+    if (url.isLocalFile()) files << url.toLocalFile();
+  }
+  if (!files.isEmpty()) {
+    e->acceptProposedAction();
+    form_.Form_OLEDragDrop(files);
+  }
+}
+
+Form::Form(AppContext& app, const QString& formName, QWidget* owner)
+    : QMainWindow(owner, Qt::Window),
+      app_(app),
+      formName_(formName),
+      client_(1, 1),
+      area_(new ClientArea(*this)) {
+  setObjectName(formName);
+  setAttribute(Qt::WA_DeleteOnClose);
+  setCentralWidget(area_);
+}
+
+Form::~Form() {
+  app_.forms.remove(this);
+}
+
+void Form::setClientSize(int width, int height) {
+  // Keep what was drawn where it still fits; new area takes the window background.
+  Surface grown(width, height);
+  grown.fillRect(0, 0, width, height,
+                 Rgb(palette().color(QPalette::Window).red(), palette().color(QPalette::Window).green(),
+                     palette().color(QPalette::Window).blue()));
+  grown.bitBlt(0, 0, client_.width(), client_.height(), client_, 0, 0);
+  grown.setFont(client_.font());
+  client_ = grown;
+  area_->setFixedSize(width, height);
+  adjustSize();
+}
+
+void Form::refresh() {
+  area_->update();
+}
+
+void Form::load() {
+  if (loaded_) return;
+  loaded_ = true;
+  Form_Load();
+}
+
+void Form::unload() {
+  close();
+}
+
+void Form::activate() {
+  if (unloaded_) return;
+  const bool first = !activated_;
+  activated_ = true;
+  inFirstActivation_ = first;
+  Form_Activate();
+  inFirstActivation_ = false;
+}
+
+bool Form::event(QEvent* e) {
+  if (e->type() == QEvent::WindowActivate) activate();
+  return QMainWindow::event(e);
+}
+
+void Form::closeEvent(QCloseEvent* e) {
+  if (!unloaded_) {
+    unloaded_ = true;
+    Form_Unload();
+  }
+  e->accept();
+}
+
+int KeyCodeOf(const QKeyEvent& e) {
+  const int key = e.key();
+  const bool keypad = e.modifiers().testFlag(Qt::KeypadModifier);
+  if (key >= Qt::Key_0 && key <= Qt::Key_9) return (keypad ? 96 : 48) + (key - Qt::Key_0);
+  if (key >= Qt::Key_A && key <= Qt::Key_Z) return 65 + (key - Qt::Key_A);
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return 112 + (key - Qt::Key_F1);
+  switch (key) {
+    case Qt::Key_Backspace:
+      return 8;
+    case Qt::Key_Tab:
+      return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return 13;
+    case Qt::Key_Shift:
+      return 16;
+    case Qt::Key_Control:
+      return 17;
+    case Qt::Key_Alt:
+      return 18;
+    case Qt::Key_Escape:
+      return 27;
+    case Qt::Key_Space:
+      return 32;
+    case Qt::Key_PageUp:
+      return 33;
+    case Qt::Key_PageDown:
+      return 34;
+    case Qt::Key_End:
+      return 35;
+    case Qt::Key_Home:
+      return 36;
+    case Qt::Key_Left:
+      return 37;
+    case Qt::Key_Up:
+      return 38;
+    case Qt::Key_Right:
+      return 39;
+    case Qt::Key_Down:
+      return 40;
+    case Qt::Key_Insert:
+      return 45;
+    case Qt::Key_Delete:
+      return 46;
+    default:
+      return 0;
+  }
+}
+
+int ShiftStateOf(Qt::KeyboardModifiers m) {
+  return (m.testFlag(Qt::ShiftModifier) ? 1 : 0) | (m.testFlag(Qt::ControlModifier) ? 2 : 0) |
+         (m.testFlag(Qt::AltModifier) ? 4 : 0);
+}
+
+int ButtonOf(Qt::MouseButton b) {
+  switch (b) {
+    case Qt::LeftButton:
+      return 1;
+    case Qt::RightButton:
+      return 2;
+    case Qt::MiddleButton:
+      return 4;
+    default:
+      return 0;
+  }
+}
+
+int ButtonsOf(Qt::MouseButtons b) {
+  return (b.testFlag(Qt::LeftButton) ? 1 : 0) | (b.testFlag(Qt::RightButton) ? 2 : 0) |
+         (b.testFlag(Qt::MiddleButton) ? 4 : 0);
+}
+
+}  // namespace pf

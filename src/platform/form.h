@@ -1,0 +1,97 @@
+// The base of every window: a top-level QMainWindow whose client area (below the menu bar) is a Surface
+// that keeps what was drawn on it, with the load / activate / unload life cycle of our windows.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include "platform/surface.h"
+
+namespace pf {
+
+class AppContext;
+class Form;
+
+// Shows the form's client Surface and hands mouse, key and drop events to the form.
+class ClientArea final : public QWidget {
+  Q_OBJECT
+ public:
+  explicit ClientArea(Form& form);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  Form& form_;
+};
+
+class Form : public QMainWindow {
+  Q_OBJECT
+ public:
+  // `owner` keeps the window above its owner; nullptr gives a free-standing window.
+  Form(AppContext& app, const QString& formName, QWidget* owner);
+  ~Form() override;
+
+  const QString& formName() const { return formName_; }
+  AppContext& app() const { return app_; }
+
+  // The persistent client image; draw on it, then refresh().
+  Surface& client() { return client_; }
+  const Surface& client() const { return client_; }
+  // Parent for the window's controls; positions are client pixels.
+  ClientArea* clientArea() const { return area_; }
+  void setClientSize(int width, int height);
+  void refresh();
+
+  // Runs Form_Load once; called by the form factory right after construction.
+  void load();
+  // Closes the window: Form_Unload runs and the form is deleted later.
+  void unload();
+  bool isUnloaded() const { return unloaded_; }
+  // Runs Form_Activate; the first call also marks the first activation done.
+  void activate();
+  bool wasActivated() const { return activated_; }
+
+  // Events in client pixels. Buttons: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.
+  virtual void Form_Load() {}
+  virtual void Form_Activate() {}
+  virtual void Form_Unload() {}
+  virtual void Form_MouseDown(int /*button*/, int /*shift*/, int /*x*/, int /*y*/) {}
+  virtual void Form_MouseMove(int /*buttons*/, int /*shift*/, int /*x*/, int /*y*/) {}
+  virtual void Form_MouseUp(int /*button*/, int /*shift*/, int /*x*/, int /*y*/) {}
+  virtual void Form_KeyDown(int /*keyCode*/, int /*shift*/) {}
+  virtual bool acceptsDrops() const { return false; }
+  virtual void Form_OLEDragDrop(const QStringList& /*files*/) {}
+
+ protected:
+  bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  // True during the first Form_Activate only.
+  bool firstActivation() const { return inFirstActivation_; }
+
+ private:
+  AppContext& app_;
+  QString formName_;
+  Surface client_;
+  ClientArea* area_;
+  bool loaded_ = false;
+  bool unloaded_ = false;
+  bool activated_ = false;
+  bool inFirstActivation_ = false;
+};
+
+// Windows key codes and shift state for a Qt key event (0 for keys we do not map).
+int KeyCodeOf(const QKeyEvent& event);
+int ShiftStateOf(Qt::KeyboardModifiers modifiers);
+int ButtonOf(Qt::MouseButton button);
+int ButtonsOf(Qt::MouseButtons buttons);
+
+}  // namespace pf

@@ -1,0 +1,131 @@
+#include "platform/ui.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace pf {
+
+QString QtFileFilter(const QString& filter) {
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList out;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    const QString& description = parts[i];
+    QString patterns = parts[i + 1];
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    // Qt takes the patterns from a trailing parenthesis; add one unless the description has it already.
+    if (description.endsWith(QLatin1Char(')')) && description.contains(QLatin1Char('('))) {
+      const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+      out << description.left(open) + QLatin1Char('(') + patterns + QLatin1Char(')');
+    } else {
+      out << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+  }
+  return out.join(QStringLiteral(";;"));
+}
+
+void QtUi::message(QWidget* parent, const QString& text) {
+  QMessageBox::information(parent, kMessageTitle, text);
+}
+
+bool QtUi::askYesNo(QWidget* parent, const QString& text) {
+  return QMessageBox::question(parent, kMessageTitle, text, QMessageBox::Yes | QMessageBox::No) ==
+         QMessageBox::Yes;
+}
+
+std::optional<QString> QtUi::inputBox(QWidget* parent, const QString& prompt, const QString& title,
+                                      const QString& defaultText) {
+  bool ok = false;
+  QString text = QInputDialog::getText(parent, title.isEmpty() ? kMessageTitle : title, prompt,
+                                       QLineEdit::Normal, defaultText, &ok);
+  if (!ok) return std::nullopt;
+  return text;
+}
+
+namespace {
+std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogOptions& o, bool save) {
+  QFileDialog dialog(parent, o.title, o.initialFolder, QtFileFilter(o.filter));
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile
+                          : (o.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
+  // Our own dialog works the same everywhere, also under a bare X server.
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !(save && o.askOverwrite));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().constFirst();
+}
+}  // namespace
+
+std::optional<QString> QtUi::openFile(QWidget* parent, const FileDialogOptions& options) {
+  return RunFileDialog(parent, options, false);
+}
+
+std::optional<QString> QtUi::saveFile(QWidget* parent, const FileDialogOptions& options) {
+  return RunFileDialog(parent, options, true);
+}
+
+std::optional<ColorRef> QtUi::chooseColour(QWidget* parent, ColorRef initial) {
+  const QColor c = QColorDialog::getColor(QColor(RedOf(initial), GreenOf(initial), BlueOf(initial)), parent);
+  if (!c.isValid()) return std::nullopt;
+  return Rgb(c.red(), c.green(), c.blue());
+}
+
+std::optional<QFont> QtUi::chooseFont(QWidget* parent, const QFont& initial) {
+  bool ok = false;
+  QFont f = QFontDialog::getFont(&ok, initial, parent);
+  if (!ok) return std::nullopt;
+  return f;
+}
+
+namespace {
+template <class T>
+std::optional<T> Next(std::deque<std::optional<T>>& queue) {
+  if (queue.empty()) return std::nullopt;
+  std::optional<T> answer = queue.front();
+  queue.pop_front();
+  return answer;
+}
+}  // namespace
+
+void ScriptedUi::message(QWidget*, const QString& text) {
+  messages << text;
+}
+
+bool ScriptedUi::askYesNo(QWidget*, const QString& text) {
+  requests.push_back({QStringLiteral("yesno"), text, {}, {}, {}});
+  messages << text;
+  if (yesNoAnswers.empty()) return false;
+  const bool answer = yesNoAnswers.front();
+  yesNoAnswers.pop_front();
+  return answer;
+}
+
+std::optional<QString> ScriptedUi::inputBox(QWidget*, const QString& prompt, const QString& title,
+                                            const QString& defaultText) {
+  requests.push_back({QStringLiteral("input"), prompt, title, defaultText, {}});
+  return Next(inputAnswers);
+}
+
+std::optional<QString> ScriptedUi::openFile(QWidget*, const FileDialogOptions& options) {
+  requests.push_back({QStringLiteral("open"), {}, options.title, {}, options});
+  return Next(fileAnswers);
+}
+
+std::optional<QString> ScriptedUi::saveFile(QWidget*, const FileDialogOptions& options) {
+  requests.push_back({QStringLiteral("save"), {}, options.title, {}, options});
+  return Next(fileAnswers);
+}
+
+std::optional<ColorRef> ScriptedUi::chooseColour(QWidget*, ColorRef) {
+  requests.push_back({QStringLiteral("colour"), {}, {}, {}, {}});
+  return Next(colourAnswers);
+}
+
+std::optional<QFont> ScriptedUi::chooseFont(QWidget*, const QFont&) {
+  requests.push_back({QStringLiteral("font"), {}, {}, {}, {}});
+  return Next(fontAnswers);
+}
+
+}  // namespace pf

@@ -1,0 +1,92 @@
+// Every message box, input box and common dialog of the program goes through Ui, so windows never block
+// a test: the Qt implementation shows real dialogs, ScriptedUi answers from queues.
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "model/colour.h"
+
+class QWidget;
+
+namespace pf {
+
+inline const QString kMessageTitle = QStringLiteral("Pictoforge");
+
+struct FileDialogOptions {
+  QString title;
+  // In the "description|pattern|description|pattern" form, e.g. "ｱｲｺﾝ(*.ico)|*.ico".
+  QString filter;
+  QString initialFolder;
+  bool mustExist = false;     // open: the file must exist
+  bool askOverwrite = false;  // save: ask before replacing a file
+  bool pathMustExist = false;
+};
+
+class Ui {
+ public:
+  virtual ~Ui() = default;
+
+  virtual void message(QWidget* parent, const QString& text) = 0;
+  // Yes/No question; true for Yes.
+  virtual bool askYesNo(QWidget* parent, const QString& text) = 0;
+  // Input box; nullopt on Cancel.
+  virtual std::optional<QString> inputBox(QWidget* parent, const QString& prompt, const QString& title,
+                                          const QString& defaultText) = 0;
+  // File dialogs; nullopt on Cancel.
+  virtual std::optional<QString> openFile(QWidget* parent, const FileDialogOptions& options) = 0;
+  virtual std::optional<QString> saveFile(QWidget* parent, const FileDialogOptions& options) = 0;
+  virtual std::optional<ColorRef> chooseColour(QWidget* parent, ColorRef initial) = 0;
+  virtual std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) = 0;
+};
+
+// "ｱｲｺﾝ(*.ico)|*.ico|全て(*.*)|*.*" -> "ｱｲｺﾝ(*.ico);;全て(*.*)", the form Qt's dialogs take.
+QString QtFileFilter(const QString& filter);
+
+class QtUi final : public Ui {
+ public:
+  void message(QWidget* parent, const QString& text) override;
+  bool askYesNo(QWidget* parent, const QString& text) override;
+  std::optional<QString> inputBox(QWidget* parent, const QString& prompt, const QString& title,
+                                  const QString& defaultText) override;
+  std::optional<QString> openFile(QWidget* parent, const FileDialogOptions& options) override;
+  std::optional<QString> saveFile(QWidget* parent, const FileDialogOptions& options) override;
+  std::optional<ColorRef> chooseColour(QWidget* parent, ColorRef initial) override;
+  std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;
+};
+
+// Answers dialogs from queues and records what was asked and shown. An empty queue answers Cancel (No).
+class ScriptedUi final : public Ui {
+ public:
+  struct Request {
+    QString kind;  // "input", "open", "save", "colour", "font", "yesno"
+    QString text;  // prompt or question
+    QString title;
+    QString defaultText;
+    FileDialogOptions file;
+  };
+
+  std::deque<std::optional<QString>> inputAnswers;
+  std::deque<std::optional<QString>> fileAnswers;
+  std::deque<bool> yesNoAnswers;
+  std::deque<std::optional<ColorRef>> colourAnswers;
+  std::deque<std::optional<QFont>> fontAnswers;
+
+  QStringList messages;
+  std::vector<Request> requests;
+
+  void message(QWidget* parent, const QString& text) override;
+  bool askYesNo(QWidget* parent, const QString& text) override;
+  std::optional<QString> inputBox(QWidget* parent, const QString& prompt, const QString& title,
+                                  const QString& defaultText) override;
+  std::optional<QString> openFile(QWidget* parent, const FileDialogOptions& options) override;
+  std::optional<QString> saveFile(QWidget* parent, const FileDialogOptions& options) override;
+  std::optional<ColorRef> chooseColour(QWidget* parent, ColorRef initial) override;
+  std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;
+};
+
+}  // namespace pf

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Starts the real editor under a private X server, types into it the way a person would and checks what
+# the screen shows. Usage: run_e2e.sh PATH_TO_PICTOFORGE
+set -euo pipefail
+binary=$1
+here=$(cd "$(dirname "$0")" && pwd)
+
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The program folder is the executable's folder: give it its own, with the shipped palette file.
+cp "$binary" "$work/pictoforge"
+cp "$(dirname "$binary")/Pal.pal" "$work/Pal.pal"
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+export QT_QPA_PLATFORM=xcb
+
+"$work/pictoforge" >"$work/app.log" 2>&1 &
+app_pid=$!
+
+fail() {
+  echo "e2e: $*" >&2
+  cat "$work/app.log" >&2 || true
+  exit 1
+}
+
+wid=""
+for _ in $(seq 100); do
+  wid=$(xdotool search --onlyvisible --name '^Pictoforge$' 2>/dev/null | head -n 1 || true)
+  [ -n "$wid" ] && break
+  sleep 0.1
+done
+[ -n "$wid" ] || fail "no window titled Pictoforge appeared"
+sleep 1
+xdotool windowfocus --sync "$wid" 2>/dev/null || fail "could not focus the window"
+
+# Type 2 (green in the standard palette) into the first cell, then move right and type A (lime).
+xdotool key 2 Right a
+sleep 0.5
+
+import -window "$wid" "$work/shot.png"
+[ -n "${PF_E2E_SHOT:-}" ] && cp "$work/shot.png" "$PF_E2E_SHOT"
+/usr/bin/python3 "$here/check_screen.py" "$work/shot.png" || fail "the screen does not show the typed digits"
+
+kill -0 "$app_pid" 2>/dev/null || fail "the editor exited"
+echo "e2e: 1 passed, 0 failed"
