@@ -1,12 +1,22 @@
 #include "app/app.h"
 
+#include <QDir>
 #include <QSet>
 
 #include "editor/main_window.h"
+#include "platform/message_channel.h"
 
 namespace pf {
 
-App::App(Ui& ui, const QString& programFolder) : AppContext(*statePtr, registry, ui, programFolder) {}
+namespace detail {
+AppStorage::AppStorage(const QString& programFolder)
+    : settingsFile(QDir(programFolder).filePath(QStringLiteral("PF.ini")).toStdString()) {}
+}  // namespace detail
+
+App::App(Ui& ui, const QString& programFolder, const QString& channelPath)
+    : AppStorage(programFolder),
+      AppContext(*statePtr, registry, ui, settingsFile, programFolder,
+                 channelPath.isEmpty() ? DefaultChannelPath() : channelPath) {}
 
 App::~App() {
   // Windows refer to this object: close and delete them all while it still exists, also those whose

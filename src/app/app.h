@@ -14,14 +14,17 @@ class IC;
 namespace detail {
 // Storage that must exist before the AppContext base refers to it.
 struct AppStorage {
+  explicit AppStorage(const QString& programFolder);
   std::unique_ptr<SharedState> statePtr = std::make_unique<SharedState>();
   FormRegistry registry;
+  ProfileFile settingsFile;
 };
 }  // namespace detail
 
 class App final : private detail::AppStorage, public AppContext {
  public:
-  App(Ui& ui, const QString& programFolder);
+  // `channelPath`: where the main window listens for file names (empty: the default place).
+  App(Ui& ui, const QString& programFolder, const QString& channelPath = {});
   ~App() override;
 
   // Creates, loads and shows the main window.

@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/app.h"
+#include "editor/main_window.h"
 #include "platform/fonts.h"
 
 int main(int argc, char** argv) {
@@ -9,6 +10,8 @@ int main(int argc, char** argv) {
   pf::InstallFontSubstitutes();
   pf::QtUi ui;
   pf::App app(ui, QCoreApplication::applicationDirPath());
-  app.start();
+  // The program ends when the main window closes, whatever else is still open or hidden.
+  QApplication::setQuitOnLastWindowClosed(false);
+  QObject::connect(app.start(), &QObject::destroyed, &application, &QCoreApplication::quit);
   return QApplication::exec();
 }

@@ -64,8 +64,7 @@ QMenu* IC::addSubMenu(QWidget* parent, const QString& name, const QString& capti
   return m;
 }
 
-QAction* IC::addMenuAction(QMenu* menu, const QString& name, const QString& caption, void (IC::*handler)()) {
-  QAction* a = menu->addAction(caption);
+QAction* IC::wireAction(QAction* a, const QString& name, void (IC::*handler)()) {
   a->setObjectName(name);
   if (handler) {
     connect(a, &QAction::triggered, this, handler);
@@ -73,6 +72,14 @@ QAction* IC::addMenuAction(QMenu* menu, const QString& name, const QString& capt
     a->setEnabled(false);  // its window is not part of the program yet
   }
   return a;
+}
+
+QAction* IC::addMenuAction(QMenu* menu, const QString& name, const QString& caption, void (IC::*handler)()) {
+  return wireAction(menu->addAction(caption), name, handler);
+}
+
+QAction* IC::addBarAction(const QString& name, const QString& caption, void (IC::*handler)()) {
+  return wireAction(menuBar()->addAction(caption), name, handler);
 }
 
 void IC::buildMenus() {
@@ -83,18 +90,21 @@ void IC::buildMenus() {
   addMenuAction(newMenu, QStringLiteral("mnuNEW"), QStringLiteral("３２ドットアイコン"), &IC::mnuNEW_Click);
   addMenuAction(newMenu, QStringLiteral("mnuNew16"), QStringLiteral("１６ドットアイコン"),
                 &IC::mnuNew16_Click);
-  addMenuAction(file, QStringLiteral("mnuOpen"), QStringLiteral("開く(&O)"), nullptr);
-  addMenuAction(file, QStringLiteral("mnuSAVE"), QStringLiteral("アイコンファイルを保存(&S)"), nullptr);
-  addMenuAction(file, QStringLiteral("mnuFBSAVE"), QStringLiteral("ビットマップを保存"), nullptr);
+  addMenuAction(file, QStringLiteral("mnuOpen"), QStringLiteral("開く(&O)"), &IC::mnuOpen_Click);
+  addMenuAction(file, QStringLiteral("mnuSAVE"), QStringLiteral("アイコンファイルを保存(&S)"),
+                &IC::mnuSAVE_Click);
+  addMenuAction(file, QStringLiteral("mnuFBSAVE"), QStringLiteral("ビットマップを保存"),
+                &IC::mnuFBSAVE_Click);
   file->addSeparator()->setObjectName(QStringLiteral("mnuBar"));
   addMenuAction(file, QStringLiteral("mnuFList"), QStringLiteral("ファイルリスト"), nullptr);
   file->addSeparator()->setObjectName(QStringLiteral("mnuBar2"));
-  addMenuAction(file, QStringLiteral("mnuHexLoad"), QStringLiteral("１６×１６ドットアイコンロード"), nullptr);
+  addMenuAction(file, QStringLiteral("mnuHexLoad"), QStringLiteral("１６×１６ドットアイコンロード"),
+                &IC::mnuHexLoad_Click);
   addMenuAction(file, QStringLiteral("mnuHexIcon"), QStringLiteral("１６×１６ドットアイコンとして保存"),
-                nullptr);
+                &IC::mnuHexIcon_Click);
 
   QMenu* draw = addSubMenu(bar, QStringLiteral("mnuB"), QStringLiteral("描画(&B)"));
-  addMenuAction(draw, QStringLiteral("mnuBCLS"), QStringLiteral("画像消去(&A)"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuBCLS"), QStringLiteral("画像消去(&A)"), &IC::mnuBCLS_Click);
   addMenuAction(draw, QStringLiteral("mnuBPC"), QStringLiteral("パレット変換(&P)"), nullptr);
   addMenuAction(draw, QStringLiteral("mnuBCS"), QStringLiteral("ベースカラー設定(&B)"), &IC::mnuBCS_Click);
   addMenuAction(draw, QStringLiteral("mnuBTP"), QStringLiteral("透明色の変更(&T)"), &IC::mnuBTP_Click);
@@ -102,10 +112,10 @@ void IC::buildMenus() {
   addMenuAction(draw, QStringLiteral("mnuBPA"), QStringLiteral("パレットアレイ(&P)"), nullptr);
   addMenuAction(draw, QStringLiteral("mnuBENZ"), QStringLiteral("演算処理"), nullptr);
   QMenu* shift = addSubMenu(draw, QStringLiteral("mnuBS"), QStringLiteral("シフト"));
-  addMenuAction(shift, QStringLiteral("mnuBSUP"), QStringLiteral("上"), nullptr);
-  addMenuAction(shift, QStringLiteral("mnuBSR"), QStringLiteral("右"), nullptr);
-  addMenuAction(shift, QStringLiteral("mnuBSD"), QStringLiteral("下"), nullptr);
-  addMenuAction(shift, QStringLiteral("mnuBSL"), QStringLiteral("左"), nullptr);
+  addMenuAction(shift, QStringLiteral("mnuBSUP"), QStringLiteral("上"), &IC::mnuBSUP_Click);
+  addMenuAction(shift, QStringLiteral("mnuBSR"), QStringLiteral("右"), &IC::mnuBSR_Click);
+  addMenuAction(shift, QStringLiteral("mnuBSD"), QStringLiteral("下"), &IC::mnuBSD_Click);
+  addMenuAction(shift, QStringLiteral("mnuBSL"), QStringLiteral("左"), &IC::mnuBSL_Click);
   addMenuAction(draw, QStringLiteral("mnuBMouse"), QStringLiteral("マウス描画(&M)"), nullptr);
   addMenuAction(draw, QStringLiteral("mnuBLine"), QStringLiteral("ラインペイント(&L)"), nullptr);
   addMenuAction(draw, QStringLiteral("mnuBCHK"), QStringLiteral("チェック模様(&K)"), nullptr);
@@ -113,23 +123,21 @@ void IC::buildMenus() {
   addMenuAction(draw, QStringLiteral("mnuBMIX"), QStringLiteral("合成(&G)"), nullptr);
   addMenuAction(draw, QStringLiteral("mnuMouseDrae"), QStringLiteral("マウスドロー"), nullptr);
   addMenuAction(draw, QStringLiteral("mnuBMSK"), QStringLiteral("マスク処理(&K)"), nullptr);
-  addMenuAction(draw, QStringLiteral("mnuH"), QStringLiteral("１６×１６化"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuH"), QStringLiteral("１６×１６化"), &IC::mnuH_Click);
   addMenuAction(draw, QStringLiteral("mnuBBITMAP"), QStringLiteral("フルカラー→４bit処理"), nullptr);
 
-  QAction* archive = bar->addAction(QStringLiteral("保管庫(&A)"));
-  archive->setObjectName(QStringLiteral("mnuHKN"));
-  archive->setEnabled(false);
-  QAction* fullColour = bar->addAction(QStringLiteral("フルカラーアイコン(&I)"));
-  fullColour->setObjectName(QStringLiteral("mnuFullColIcon"));
-  fullColour->setEnabled(false);
+  addBarAction(QStringLiteral("mnuHKN"), QStringLiteral("保管庫(&A)"), nullptr);
+  addBarAction(QStringLiteral("mnuFullColIcon"), QStringLiteral("フルカラーアイコン(&I)"), nullptr);
 
   QMenu* tools = addSubMenu(bar, QStringLiteral("mnuT"), QStringLiteral("ツール"));
-  addMenuAction(tools, QStringLiteral("mnuCHLDCLOSE"), QStringLiteral("全子フォームを閉じる"), nullptr);
+  addMenuAction(tools, QStringLiteral("mnuCHLDCLOSE"), QStringLiteral("全子フォームを閉じる"),
+                &IC::mnuCHLDCLOSE_Click);
   addMenuAction(tools, QStringLiteral("mnuSaveWindow"), QStringLiteral("ウィンドウ設定"), nullptr);
 
-  QAction* end = bar->addAction(QStringLiteral("終了(&E)"));
-  end->setObjectName(QStringLiteral("mnuEND"));
-  end->setEnabled(false);
+  addMenuAction(tools, QStringLiteral("mnuVersion"), QStringLiteral("バージョン情報(&V)"),
+                &IC::mnuVersion_Click);
+
+  addBarAction(QStringLiteral("mnuEND"), QStringLiteral("終了(&E)"), &IC::mnuEND_Click);
 }
 
 void IC::buildControls() {
@@ -184,6 +192,10 @@ void IC::setStatusPanel(int panel, const QString& text) {
   if (panel >= 1 && panel <= 3) statusPanels_[static_cast<std::size_t>(panel - 1)]->setText(text);
 }
 
+void IC::setFileMenuEnabled(bool enabled) {
+  if (QMenu* file = menu(QStringLiteral("mnuF"))) file->menuAction()->setEnabled(enabled);
+}
+
 QAction* IC::menuAction(const QString& name) const {
   return findChild<QAction*>(name);
 }
@@ -204,6 +216,7 @@ void IC::Form_Load() {
   S.HistoryLast = -1;
   Colours.normalBackground = kCanvasBackColour;
   Colours.caretBackground = Rgb(255, 0, 0);
+  InstallMessageHook();
   Timer1.start();
 }
 
@@ -233,6 +246,7 @@ void IC::Form_Unload() {
   Timer1.stop();
   ZoomBuffer.reset();
   CanvasBuffer.reset();
+  RemoveMessageHook();
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -11,9 +11,11 @@
 #include <array>
 #include <memory>
 
+#include "model/image_ops.h"
 #include "model/shared_state.h"
 #include "platform/drawing.h"
 #include "platform/form.h"
+#include "platform/message_channel.h"
 
 namespace pf {
 
@@ -59,11 +61,37 @@ class IC final : public Form, public CaretWindow {
   void ShowSelectedColour(int n);
   void LoadDefaultPalette();
 
+  // Opens the named file like a drop.
+  void AutoFileOpen(const QString& name);
+  // Processes the last message the hook recorded.
+  void GetICOFromIFM();
+  void LoadExchangeFile();
+  // What the message protocol has collected so far.
+  const QString& receivedFileName() const { return ReceivedFileName; }
+  bool isListening() const;
+
   // Menu commands.
+  void mnuOpen_Click();
+  void mnuSAVE_Click();
+  void mnuFBSAVE_Click();
+  void mnuHexLoad_Click();
+  void mnuHexIcon_Click();
   void mnuNEW_Click();
   void mnuNew16_Click();
   void mnuBTP_Click();
   void mnuBCS_Click();
+  void mnuBCLS_Click();
+  void mnuBSUP_Click();
+  void mnuBSR_Click();
+  void mnuBSD_Click();
+  void mnuBSL_Click();
+  void mnuH_Click();
+  void mnuCHLDCLOSE_Click();
+  void mnuVersion_Click();
+  void mnuEND_Click();
+
+  // Unloads every window whose caption does not contain "Pictoforge".
+  void AllClose();
 
   // The back (0) and forward (1) labels.
   void Label1_MouseDown(int index);
@@ -75,6 +103,11 @@ class IC final : public Form, public CaretWindow {
   void Form_Unload() override;
   void Form_MouseDown(int button, int shift, int x, int y) override;
   void Form_KeyDown(int keyCode, int shift) override;
+  bool acceptsDrops() const override { return true; }
+  void Form_OLEDragDrop(const QStringList& files) override;
+
+  // The palette conversion and arithmetic windows lock the File menu while they are open.
+  void setFileMenuEnabled(bool enabled);
 
   // State tests and tool windows look at.
   int curColumn() const { return CurColumn; }
@@ -95,13 +128,29 @@ class IC final : public Form, public CaretWindow {
   void updateHistoryLabel();
   void drawBanner();
   void newIcon(const QString& statusText, int caretY);
+  void shiftPicture(ShiftDirection direction);
   // Tells the open tool windows that another palette entry was selected.
   void notifyPaletteSelection();
   void palettePick(int x, int y);
+  // Open, drop and AutoFileOpen share these steps.
+  void openFileName();
+  // Shows a file dialog that starts in the folder remembered under `key`; empty on Cancel.
+  QString askFileName(const QString& key, const QString& filter, bool save);
+  void rememberFolder(const QString& key, const QString& path);
+  void afterLoad(bool redrawPanel);
+  void InstallMessageHook();
+  void RemoveMessageHook();
+  void MessageHookProc(const ChannelMessage& message);
   QAction* addMenuAction(QMenu* menu, const QString& name, const QString& caption, void (IC::*handler)());
+  QAction* wireAction(QAction* action, const QString& name, void (IC::*handler)());
+  QAction* addBarAction(const QString& name, const QString& caption, void (IC::*handler)());
   QMenu* addSubMenu(QWidget* parent, const QString& name, const QString& caption);
 
   SharedState& S;
+  QString BitmapFileName;
+  QString ReceivedFileName;
+  ChannelMessage lastMessage_;
+  std::unique_ptr<MessageChannel> channel_;
   int CurColumn = 0;
   int CurRow = 0;
   int CurPixelIndex = 31 * 32;

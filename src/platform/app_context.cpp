@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
+#include <QPointer>
 
 namespace pf {
 
@@ -11,6 +13,16 @@ QString AppContext::programFile(const QString& name) const {
 
 void AppContext::processEvents() {
   QCoreApplication::processEvents();
+}
+
+void AppContext::showModal(Form* form) {
+  QPointer<Form> watched = form;
+  form->setWindowModality(Qt::ApplicationModal);
+  QEventLoop loop;
+  QObject::connect(form, &Form::unloaded, &loop, &QEventLoop::quit);
+  QObject::connect(form, &QObject::destroyed, &loop, &QEventLoop::quit);
+  showForm(form);
+  if (!watched.isNull() && !watched->isUnloaded()) loop.exec();
 }
 
 void AppContext::showForm(Form* form) {

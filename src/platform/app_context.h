@@ -8,6 +8,7 @@
 #include <map>
 #include <utility>
 
+#include "model/profile.h"
 #include "model/shared_state.h"
 #include "platform/form_registry.h"
 #include "platform/ui.h"
@@ -16,8 +17,14 @@ namespace pf {
 
 class AppContext {
  public:
-  AppContext(SharedState& state, FormRegistry& forms, Ui& ui, QString programFolder)
-      : state(state), forms(forms), ui(ui), programFolder_(std::move(programFolder)) {}
+  AppContext(SharedState& state, FormRegistry& forms, Ui& ui, ProfileFile& settings, QString programFolder,
+             QString channelPath)
+      : state(state),
+        forms(forms),
+        ui(ui),
+        settings(settings),
+        programFolder_(std::move(programFolder)),
+        channelPath_(std::move(channelPath)) {}
   virtual ~AppContext() = default;
   AppContext(const AppContext&) = delete;
   AppContext& operator=(const AppContext&) = delete;
@@ -25,14 +32,22 @@ class AppContext {
   SharedState& state;
   FormRegistry& forms;
   Ui& ui;
+  // PF.ini in the program folder.
+  ProfileFile& settings;
 
   // The folder of the running executable (a temporary folder in tests).
   const QString& programFolder() const { return programFolder_; }
   // The path of a file in the program folder.
   QString programFile(const QString& name) const;
 
+  // Where the main window listens for file names from other programs.
+  const QString& channelPath() const { return channelPath_; }
+
   // Lets pending window events run.
   void processEvents();
+
+  // Shows a window and waits until it closes, with the other windows blocked meanwhile.
+  void showModal(Form* form);
 
   // The one shared instance of a window, created and shown on first use; an open one is brought forward.
   template <class F>
@@ -70,6 +85,7 @@ class AppContext {
 
  private:
   QString programFolder_;
+  QString channelPath_;
   std::map<QString, QPointer<Form>> singles_;
 };
 

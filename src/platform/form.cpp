@@ -131,6 +131,7 @@ void Form::closeEvent(QCloseEvent* e) {
   if (!unloaded_) {
     unloaded_ = true;
     Form_Unload();
+    emit unloaded();
   }
   e->accept();
 }

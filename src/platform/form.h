@@ -71,6 +71,10 @@ class Form : public QMainWindow {
   virtual bool acceptsDrops() const { return false; }
   virtual void Form_OLEDragDrop(const QStringList& /*files*/) {}
 
+ signals:
+  // After Form_Unload has run.
+  void unloaded();
+
  protected:
   bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;

@@ -25,7 +25,9 @@ constexpr std::size_t kMaxCachedGlyphs = 8192;
 constexpr QRgb ToRgb(ColorRef c) {
   return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
 }
-constexpr ColorRef FromRgb(QRgb p) { return ((p >> 16) & 0xFFu) | (p & 0xFF00u) | ((p & 0xFFu) << 16); }
+constexpr ColorRef FromRgb(QRgb p) {
+  return ((p >> 16) & 0xFFu) | (p & 0xFF00u) | ((p & 0xFFu) << 16);
+}
 
 // Floor of num / den for any non-zero den.
 Int128 FloorDiv(Int128 num, Int128 den) {
@@ -129,7 +131,7 @@ void MappedBlit(QImage& dstImage, const QImage& srcImage, int dx, int dy, int dw
 }  // namespace
 
 // One rendered glyph per character of one font. Glyphs are drawn once with QPainter (no antialiasing)
-// and kept as a coverage mask, so textOut only copies pixels. Copies of a surface share the cache;
+// and kept as a coverage mask, so textOut only writes pixels. Copies of a surface share the cache;
 // setFont gives a surface a new cache rather than clearing the shared one.
 struct Surface::GlyphCache {
   struct Glyph {
@@ -139,12 +141,17 @@ struct Surface::GlyphCache {
     int top = 0;
     int width = 0;
     int height = 0;
-    std::vector<std::uint8_t> coverage;
+    // The coverage, one word per pixel of the ink box: all ones on ink, zero elsewhere, so that a pixel
+    // becomes (old & ~mask) | (ink & mask) without a branch.
+    std::vector<std::uint32_t> coverage;
+    // When the ink lies inside the cell: the coverage over the whole cell (advance x cell height), so that
+    // opaque text is written in one pass.
+    std::vector<std::uint32_t> cellCoverage;
   };
 
   explicit GlyphCache(const QFont& f) : font(f) {
-    font.setStyleStrategy(static_cast<QFont::StyleStrategy>(
-        (font.styleStrategy() & ~QFont::PreferAntialias) | QFont::NoAntialias));
+    font.setStyleStrategy(static_cast<QFont::StyleStrategy>((font.styleStrategy() & ~QFont::PreferAntialias) |
+                                                            QFont::NoAntialias));
   }
 
   void prepare() {
@@ -205,12 +212,18 @@ struct Surface::GlyphCache {
     g.top = minY - padY;
     g.width = maxX - minX + 1;
     g.height = maxY - minY + 1;
-    g.coverage.resize(static_cast<std::size_t>(g.width) * static_cast<std::size_t>(g.height));
-    for (int y = 0; y < g.height; ++y) {
-      const QRgb* row = reinterpret_cast<const QRgb*>(canvas.constScanLine(minY + y));
-      for (int x = 0; x < g.width; ++x)
-        g.coverage[static_cast<std::size_t>(y * g.width + x)] = qGreen(row[minX + x]) >= 128 ? 1 : 0;
-    }
+    auto coverageOf = [&](int left, int top, int w, int h) {
+      std::vector<std::uint32_t> mask(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+      for (int y = 0; y < h; ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(canvas.constScanLine(top + y));
+        for (int x = 0; x < w; ++x)
+          mask[static_cast<std::size_t>(y * w + x)] = qGreen(row[left + x]) >= 128 ? ~0u : 0u;
+      }
+      return mask;
+    };
+    g.coverage = coverageOf(minX, minY, g.width, g.height);
+    if (g.left >= 0 && g.top >= 0 && g.left + g.width <= g.advance && g.top + g.height <= cellHeight)
+      g.cellCoverage = coverageOf(padX, padY, g.advance, cellHeight);
     return g;
   }
 
@@ -223,7 +236,9 @@ struct Surface::GlyphCache {
   std::unordered_map<char32_t, Glyph> others;
 };
 
-Surface::Surface(int width, int height) : glyphs_(std::make_shared<GlyphCache>(font_)) { resize(width, height); }
+Surface::Surface(int width, int height) : glyphs_(std::make_shared<GlyphCache>(font_)) {
+  resize(width, height);
+}
 
 Surface::Surface(const Surface&) = default;
 Surface& Surface::operator=(const Surface&) = default;
@@ -240,14 +255,18 @@ void Surface::setPen(ColorRef colour, int width) {
   nullPen_ = false;
 }
 
-void Surface::setNullPen() { nullPen_ = true; }
+void Surface::setNullPen() {
+  nullPen_ = true;
+}
 
 void Surface::setBrush(ColorRef colour) {
   brushColour_ = colour;
   nullBrush_ = false;
 }
 
-void Surface::setNullBrush() { nullBrush_ = true; }
+void Surface::setNullBrush() {
+  nullBrush_ = true;
+}
 
 void Surface::fillRect(int left, int top, int right, int bottom, ColorRef colour) {
   if (left > right) std::swap(left, right);
@@ -418,7 +437,9 @@ void Surface::ellipse(int left, int top, int right, int bottom) {
   }
 }
 
-void Surface::setPixel(int x, int y, ColorRef colour) { plot(x, y, colour); }
+void Surface::setPixel(int x, int y, ColorRef colour) {
+  plot(x, y, colour);
+}
 
 std::int64_t Surface::getPixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= width() || y >= height()) return -1;
@@ -517,31 +538,37 @@ void Surface::textOut(int x, int y, const QString& text) {
   const QRgb ink = ToRgb(textColour_);
   const QRgb paper = ToRgb(bkColour_);
   const std::int64_t top = y;
+  const std::int64_t cellH = cache.cellHeight;
   std::int64_t penX = x;
   ForEachCodePoint(text, [&](char32_t c) {
     // Past the right edge by more than any overhang, nothing more can land on the image.
     if (penX - cache.overhang > px.width) return;
     const GlyphCache::Glyph& g = cache.glyph(c);
-    if (opaque_) px.fill(penX, top, penX + g.advance, top + cache.cellHeight, paper);
-    const std::int64_t gx = penX + g.left, gy = top + g.top;
+    const std::int64_t cellX = penX;
     penX += g.advance;
-    if (g.coverage.empty()) return;
-    const bool inside = gx >= 0 && gy >= 0 && gx + g.width <= px.width && gy + g.height <= px.height;
-    const std::uint8_t* cov = g.coverage.data();
-    for (int row = 0; row < g.height; ++row, cov += g.width) {
-      const std::int64_t yy = gy + row;
-      if (!inside && (yy < 0 || yy >= px.height)) continue;
-      QRgb* line = px.row(yy);
-      if (inside) {
-        QRgb* out = line + gx;
-        for (int col = 0; col < g.width; ++col)
-          if (cov[col]) out[col] = ink;
-      } else {
-        for (int col = 0; col < g.width; ++col) {
-          const std::int64_t xx = gx + col;
-          if (cov[col] && xx >= 0 && xx < px.width) line[xx] = ink;
-        }
+    if (opaque_ && !g.cellCoverage.empty() && cellX >= 0 && top >= 0 && cellX + g.advance <= px.width &&
+        top + cellH <= px.height) {
+      // The common case: the whole cell, background and ink, in one pass.
+      const std::uint32_t* mask = g.cellCoverage.data();
+      for (std::int64_t row = 0; row < cellH; ++row, mask += g.advance) {
+        QRgb* out = px.row(top + row) + cellX;
+        for (int col = 0; col < g.advance; ++col) out[col] = (paper & ~mask[col]) | (ink & mask[col]);
       }
+      return;
+    }
+    if (opaque_) px.fill(cellX, top, cellX + g.advance, top + cellH, paper);
+    if (g.coverage.empty()) return;
+    // The ink box, clipped.
+    const std::int64_t gx = cellX + g.left, gy = top + g.top;
+    const std::int64_t colFirst = std::max<std::int64_t>(0, -gx);
+    const std::int64_t colEnd = std::min<std::int64_t>(g.width, px.width - gx);
+    const std::int64_t rowFirst = std::max<std::int64_t>(0, -gy);
+    const std::int64_t rowEnd = std::min<std::int64_t>(g.height, px.height - gy);
+    for (std::int64_t row = rowFirst; row < rowEnd; ++row) {
+      const std::uint32_t* mask = g.coverage.data() + row * g.width;
+      QRgb* out = px.row(gy + row) + gx;
+      for (std::int64_t col = colFirst; col < colEnd; ++col)
+        out[col] = (out[col] & ~mask[col]) | (ink & mask[col]);
     }
   });
 }

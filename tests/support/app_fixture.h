@@ -24,7 +24,7 @@ class AppFixture : public ::testing::Test {
     if (withPaletteFile) {
       ASSERT_TRUE(QFile::copy(QStringLiteral(PF_SOURCE_DIR "/data/Pal.pal"), folder.filePath("Pal.pal")));
     }
-    app = std::make_unique<App>(ui, folder.path());
+    app = std::make_unique<App>(ui, folder.path(), folder.filePath("channel.sock"));
     ic = app->start();
     // The offscreen platform may not activate windows by itself.
     if (!ic->wasActivated()) ic->activate();

@@ -1,0 +1,233 @@
+// The File menu of the main window, dropped files, and the message protocol through which another
+// program hands over an exchange file by name.
+#include <QFileInfo>
+
+#include "editor/main_window.h"
+#include "model/file_io.h"
+#include "model/icon_file.h"
+#include "model/packing.h"
+#include "platform/app_context.h"
+#include "tools/bitmap_size.h"
+
+namespace pf {
+
+namespace {
+const QString kIconFilter = QStringLiteral("ｱｲｺﾝ(*.ico)|*.ico");
+const QString kOpenFilter = QStringLiteral("*.ico;*.bmp|*.ico;*.bmp");
+const QString kCannotOpen = QStringLiteral("Open できません。");
+
+std::span<std::uint8_t> First(auto& array, std::size_t n) {
+  return std::span<std::uint8_t>(array.data(), n);
+}
+
+QString NameOnly(const QString& path) {
+  return QString::fromStdString(NameAfterLastSeparator(path.toStdString()));
+}
+}  // namespace
+
+QString IC::askFileName(const QString& key, const QString& filter, bool save) {
+  FileDialogOptions options;
+  options.filter = filter;
+  options.initialFolder = QString::fromStdString(lastFolder(app().settings, key.toStdString()));
+  options.mustExist = !save;
+  options.askOverwrite = save;
+  options.pathMustExist = save;
+  const std::optional<QString> chosen =
+      save ? app().ui.saveFile(this, options) : app().ui.openFile(this, options);
+  return chosen.value_or(QString());
+}
+
+void IC::rememberFolder(const QString& key, const QString& path) {
+  storeLastFolder(app().settings, key.toStdString(), path.toStdString());
+}
+
+void IC::afterLoad(bool redrawPanel) {
+  if (ZoomBuffer) ZoomBuffer->bitBlt(0, 0, 162, 162, client(), 280, kGridTop);
+  MoveCaret(0, kGridTop);
+  EditActive = true;
+  if (redrawPanel) {
+    DrawPalettePanel();
+    setStatusPanel(2, NameOnly(FileName));
+  }
+}
+
+void IC::openFileName() {
+  if (FileName.contains(QLatin1String(".ico")) || FileName.contains(QLatin1String(".ICO"))) {
+    const IconReadStatus status =
+        ReadIconFile(FileName.toStdString(), 0,
+                     {S.IconPalette, First(PackedPixels, kPackedSize), First(S.IconMask, kMaskSize), S});
+    if (status != IconReadStatus::Ok) {
+      FileName.clear();
+      return;
+    }
+    UnpackPixels32(First(PackedPixels, kPackedSize), S.IconPixels);
+    UnpackMask(First(S.IconMask, kMaskSize), S.MaskGrid);
+    RedisplayAll(0);
+    afterLoad(true);
+  } else if (FileName.contains(QLatin1String(".bmp"), Qt::CaseInsensitive)) {
+    BitmapFileName = FileName;
+    // A rejected bitmap must not leave the icon with a black palette behind the unchanged picture.
+    const Palette before = S.IconPalette;
+    const IconReadStatus status =
+        ReadIconFile(BitmapFileName.toStdString(), 1,
+                     {S.IconPalette, First(PackedPixels, kPackedSize), First(S.IconMask, kMaskSize), S});
+    if (status == IconReadStatus::HeightTooLarge)
+      app().ui.message(this, QStringLiteral("高さが、32を超えています。"));
+    if (status == IconReadStatus::WidthTooLarge)
+      app().ui.message(this, QStringLiteral("幅が、32を超えています。"));
+    if (status != IconReadStatus::Ok) {
+      S.IconPalette = before;
+      FileName.clear();
+      return;
+    }
+    UnpackPixels32(First(PackedPixels, kPackedSize), S.IconPixels);
+    RedisplayAll(1);
+    afterLoad(false);
+  } else {
+    app().ui.message(this, QStringLiteral("読み込めるデータではありません。"));
+  }
+}
+
+void IC::mnuOpen_Click() {
+  SkipHistoryOnce = false;
+  FileName = askFileName(QStringLiteral("OpenIcon"), kOpenFilter, false);
+  if (FileName.isEmpty()) return;
+  rememberFolder(QStringLiteral("OpenIcon"), FileName);
+  openFileName();
+}
+
+void IC::Form_OLEDragDrop(const QStringList& files) {
+  if (files.isEmpty()) return;
+  SkipHistoryOnce = false;
+  FileName = files.first();
+  openFileName();
+}
+
+void IC::AutoFileOpen(const QString& name) {
+  SkipHistoryOnce = false;
+  FileName = name;
+  openFileName();
+}
+
+void IC::mnuSAVE_Click() {
+  const QString chosen = askFileName(QStringLiteral("LoadIcon"), kIconFilter, true);
+  if (chosen.isEmpty()) return;
+  FileName = chosen;
+  if (!FileName.contains(QLatin1String(".ico"), Qt::CaseInsensitive)) FileName += QLatin1String(".ico");
+  PackPixels32(S.IconPixels, First(PackedPixels, kPackedSize));
+  PackMask(S.MaskGrid, First(S.IconMask, kMaskSize));
+  if (!KeepMask) {
+    BuildMaskFromTransparent(First(PackedPixels, kPackedSize), S.TransparentIndex, Opaque,
+                             First(S.IconMask, kMaskSize));
+  }
+  if (!WriteIcon32(FileName.toStdString(), S.IconPalette, First(PackedPixels, kPackedSize),
+                   First(S.IconMask, kMaskSize))) {
+    app().ui.message(this, kCannotOpen);
+  }
+  rememberFolder(QStringLiteral("LoadIcon"), FileName);
+}
+
+void IC::mnuFBSAVE_Click() {
+  const QString chosen =
+      askFileName(QStringLiteral("LoadBitmap"), QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp"), true);
+  if (chosen.isEmpty()) return;
+  BitmapFileName = chosen;
+  if (!BitmapFileName.contains(QLatin1String(".bmp"), Qt::CaseInsensitive))
+    BitmapFileName += QLatin1String(".bmp");
+  app().showModal(app().create<Form6>());
+  PackPixels32(S.IconPixels, First(PackedPixels, kPackedSize));
+  if (WriteBitmapFile(BitmapFileName.toStdString(), First(PackedPixels, kPackedSize), S.BitmapWidth,
+                      S.BitmapHeight, S.IconPalette) != 0) {
+    app().ui.message(this, QStringLiteral("SAVEできませんでした。"));
+  }
+  rememberFolder(QStringLiteral("LoadBitmap"), BitmapFileName);
+}
+
+void IC::mnuHexLoad_Click() {
+  SkipHistoryOnce = false;
+  const QString chosen = askFileName(QStringLiteral("FavIcon"), kOpenFilter, false);
+  if (chosen.isEmpty()) return;
+  FileName = chosen;
+  if (!FileName.contains(QLatin1String(".ico"), Qt::CaseInsensitive)) return;
+  if (ReadIcon16(FileName.toStdString(), First(S.IconPixels, kPixelCount), S) != 0) {
+    app().ui.message(this, QStringLiteral("１６色でないか、または、サイズがことなります。"));
+    return;
+  }
+  RedisplayAll(0);
+  afterLoad(true);
+  rememberFolder(QStringLiteral("FavIcon"), FileName);
+}
+
+void IC::mnuHexIcon_Click() {
+  const QString chosen = askFileName(QStringLiteral("FavIconSave"), kIconFilter, true);
+  if (chosen.isEmpty()) return;
+  FileName = chosen;
+  if (!FileName.contains(QLatin1String(".ico"), Qt::CaseInsensitive)) FileName += QLatin1String(".ico");
+  if (!WriteIcon16(FileName.toStdString(), First(S.IconPixels, kPixelCount), S.IconPalette,
+                   Opaque ? -1 : S.TransparentIndex)) {
+    app().ui.message(this, kCannotOpen);
+  }
+  rememberFolder(QStringLiteral("FavIconSave"), FileName);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Message protocol
+
+void IC::InstallMessageHook() {
+  channel_ = std::make_unique<MessageChannel>([this](const ChannelMessage& m) { MessageHookProc(m); });
+  // Without the channel the editor works as before; another program just cannot reach it.
+  channel_->listen(app().channelPath());
+}
+
+void IC::RemoveMessageHook() {
+  channel_.reset();
+}
+
+bool IC::isListening() const {
+  return channel_ && channel_->isListening();
+}
+
+void IC::MessageHookProc(const ChannelMessage& message) {
+  lastMessage_ = message;
+  GetICOFromIFM();
+}
+
+void IC::GetICOFromIFM() {
+  switch (lastMessage_.message) {
+    case 810:
+      ReceivedFileName.clear();
+      break;
+    case 811: {
+      const auto code = static_cast<char32_t>(lastMessage_.lParam);
+      const bool valid = lastMessage_.lParam > 0 && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
+      if (valid) ReceivedFileName += QString::fromUcs4(&code, 1);
+      break;
+    }
+    case 812:
+      LoadExchangeFile();
+      break;
+    default:
+      break;
+  }
+}
+
+void IC::LoadExchangeFile() {
+  const std::optional<ExchangeImage> image = ReadExchangeFile(ReceivedFileName.toStdString());
+  if (!image) return;
+  std::fill_n(S.IconPixels.begin(), kPixelCount, std::uint8_t{0});
+  std::fill_n(PackedPixels.begin(), kPackedSize, std::uint8_t{0});
+  std::fill_n(S.IconMask.begin(), kMaskSize, std::uint8_t{0});
+  S.IconPalette = image->palette;
+  std::copy(image->packed.begin(), image->packed.end(), PackedPixels.begin());
+  std::copy(image->mask.begin(), image->mask.end(), S.IconMask.begin());
+  if (image->size == 16) {
+    UnpackPixels16(First(PackedPixels, 128), S.IconPixels);
+  } else {
+    UnpackPixels32(First(PackedPixels, kPackedSize), S.IconPixels);
+  }
+  UnpackMask(First(S.IconMask, kMaskSize), S.MaskGrid);
+  RedisplayAll(1);
+  DrawPalettePanel();
+}
+
+}  // namespace pf

@@ -1,0 +1,145 @@
+#include "model/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <new>
+
+namespace pf {
+
+namespace {
+
+// Closes a descriptor on every path out of a function.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  // Closes now and reports whether the close succeeded (a delayed write error can surface here).
+  bool close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd < 0 || ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return false;
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// A name for the temporary file that no other writer of this process or another one picks at the same
+// moment; O_EXCL catches the rest. `prefix` is the target's folder with its trailing '/', or empty.
+std::string temporaryPath(const std::string& prefix, const std::string& name, int attempt) {
+  static std::atomic<unsigned> counter{0};
+  const auto ticks =
+      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+  char suffix[80];
+  std::snprintf(suffix, sizeof suffix, ".tmp-%ld-%u-%llx-%d", static_cast<long>(::getpid()),
+                counter.fetch_add(1), ticks, attempt);
+  // Keep the temporary name within the file system's name length even for a long target name.
+  return prefix + "." + name.substr(0, 120) + suffix;
+}
+
+void syncFolder(const std::string& prefix) {
+  // Makes the rename itself durable; a failure here leaves a complete file either way.
+  const int fd = ::open(prefix.empty() ? "." : prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  (void)::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (fd.get() < 0) return std::nullopt;
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  if (st.st_size < 0 || static_cast<std::uint64_t>(st.st_size) > kMaxReadSize) return std::nullopt;
+
+  // The size is only a hint: the file may grow or shrink while it is read.
+  try {
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    std::uint8_t chunk[65536];
+    for (;;) {
+      const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return std::nullopt;
+      }
+      if (n == 0) break;
+      if (bytes.size() + static_cast<std::size_t>(n) > kMaxReadSize) return std::nullopt;
+      bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    return bytes;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;  // a file the program cannot hold is a file it cannot read
+  }
+}
+
+bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+  const std::string name = NameAfterLastSeparator(path);
+  if (name.empty()) return false;  // "folder/" names no file
+  const std::string prefix = path.substr(0, path.size() - name.size());
+
+  std::string tempPath;
+  int rawFd = -1;
+  for (int attempt = 0; attempt < 16 && rawFd < 0; ++attempt) {
+    tempPath = temporaryPath(prefix, name, attempt);
+    rawFd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (rawFd < 0 && errno != EEXIST) return false;
+  }
+  if (rawFd < 0) return false;
+  Fd fd(rawFd);
+
+  bool ok = true;
+  struct stat target {};
+  if (::stat(path.c_str(), &target) == 0 && S_ISREG(target.st_mode)) {
+    ok = ::fchmod(fd.get(), target.st_mode & 07777) == 0;
+  }
+  ok = ok && writeAll(fd.get(), bytes.data(), bytes.size());
+  ok = ok && ::fsync(fd.get()) == 0;
+  ok = fd.close() && ok;
+  ok = ok && ::rename(tempPath.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    ::unlink(tempPath.c_str());
+    return false;
+  }
+  syncFolder(prefix);
+  return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto pos = path.rfind('/');
+  return pos == std::string::npos ? std::string() : path.substr(0, pos);
+}
+
+std::string NameAfterLastSeparator(const std::string& path) {
+  const auto pos = path.rfind('/');
+  return pos == std::string::npos ? path : path.substr(pos + 1);
+}
+
+}  // namespace pf

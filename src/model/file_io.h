@@ -1,0 +1,30 @@
+// Whole-file reads and crash-safe whole-file writes, and the two path helpers every file dialog uses.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace pf {
+
+// No file the program reads is anywhere near this; anything larger is refused rather than loaded.
+inline constexpr std::size_t kMaxReadSize = std::size_t{64} * 1024 * 1024;
+
+// The whole content of a regular file, or nothing when it cannot be opened or read, is not a regular
+// file, or is larger than kMaxReadSize.
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
+
+// Writes the bytes to a temporary file in the target's folder, flushes it to disk and renames it over the
+// target. On any failure the temporary file is removed and an existing target is left as it was. A
+// replaced target keeps its permission bits.
+bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// The path up to, not including, its last '/'; empty when there is none.
+std::string FolderOf(const std::string& path);
+// What follows the last '/'; the whole path when there is none.
+std::string NameAfterLastSeparator(const std::string& path);
+
+}  // namespace pf

@@ -1,0 +1,106 @@
+// Reading and writing the 16-colour picture files: .ico (32 x 32 and 16 x 16 images), 4-bit .bmp up to
+// 32 x 32, and the exchange file another program hands over by name.
+//
+// The parsers and builders work on bytes only; the path-taking functions read or write the whole file
+// around them. All multi-byte numbers are little-endian. Every reader checks that the bytes it needs are
+// there before it copies anything, so a short or inconsistent file is rejected, never read past.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "model/colour.h"
+#include "model/shared_state.h"
+
+namespace pf {
+
+inline constexpr std::size_t kIcon32FileSize = 766;
+inline constexpr std::size_t kIcon16FileSize = 318;
+inline constexpr std::size_t kBitmapDataOffset = 118;
+inline constexpr std::size_t kExchangeMaskOffset = 578;
+
+enum class IconReadStatus {
+  Ok,
+  Failed,
+  HeightTooLarge,  // the window shows "高さが、32を超えています。"
+  WidthTooLarge,   // the window shows "幅が、32を超えています。"
+};
+
+// Where a read of a 32 x 32 icon or a bitmap puts its results. The main window passes IconPalette, its
+// packed staging buffer and IconMask; other windows pass buffers of their own. The header copies of the
+// file (IconDirHeader, IconDirEntries, IconImageHeaders, BitmapFileHeader, BitmapWidth, BitmapHeight)
+// always go to the shared state.
+struct IconReadTargets {
+  Palette& palette;
+  std::span<std::uint8_t> packed;  // at least 512 bytes
+  std::span<std::uint8_t> mask;    // at least 128 bytes; written by icon reads only
+  SharedState& headers;
+};
+
+// The 32 x 32 16-colour image of an icon file. On success the palette, the 512 packed pixel bytes and the
+// 128 mask bytes are replaced. When the directory has been read but no usable image is found, only the
+// header copies have been replaced.
+IconReadStatus ParseIcon32(std::span<const std::uint8_t> bytes, const IconReadTargets& targets);
+
+// A 4-bit bitmap of at most 32 x 32 pixels, placed in the lower-left corner of the packed buffer with
+// index 0 around it. The mask is not touched. Once the headers have been read, the palette is black and
+// the bitmap header copies are replaced whether or not the read goes on to succeed.
+IconReadStatus ParseBitmap16(std::span<const std::uint8_t> bytes, const IconReadTargets& targets);
+
+// Kind 0 reads an icon, kind 1 a bitmap. The packed buffer is zeroed first, on every path.
+IconReadStatus ReadIconFile(const std::string& path, int kind, const IconReadTargets& targets);
+
+// The 16 x 16 16-colour image of an icon file, written into storage rows 0..15, columns 0..15 of a
+// 1024-element pixel array; the rest of the array, and every palette and mask, stay as they are.
+// Returns 0 on success, -1 on failure (the window then shows
+// "１６色でないか、または、サイズがことなります。").
+int ReadIcon16(std::span<const std::uint8_t> bytes, std::span<std::uint8_t> pixels, SharedState& headers);
+int ReadIcon16(const std::string& path, std::span<std::uint8_t> pixels, SharedState& headers);
+
+// The picture of an exchange file. `size` is 16 for a 16 x 16 picture (packed 8 bytes a row in the first
+// 128 bytes, mask in the first 64 bytes), anything else up to 32 is unpacked as 32 x 32. Bytes the file
+// does not fill are 0.
+struct ExchangeImage {
+  int size = 0;
+  Palette palette{};
+  std::array<std::uint8_t, kPackedSize> packed{};
+  std::array<std::uint8_t, kMaskSize> mask{};
+};
+
+// Nothing for an empty file, a size above 32, or a file shorter than 578 + size * 4 bytes.
+std::optional<ExchangeImage> ReadExchangeFile(std::span<const std::uint8_t> bytes);
+std::optional<ExchangeImage> ReadExchangeFile(const std::string& path);
+
+// The 766-byte single-image 32 x 32 icon. Empty when a buffer is too short.
+std::vector<std::uint8_t> BuildIcon32(const Palette& palette, std::span<const std::uint8_t> packed512,
+                                      std::span<const std::uint8_t> mask128);
+
+// The AND mask of a packed 32 x 32 picture: a bit is set for every pixel of the transparent index, or
+// none at all when `opaque`.
+void BuildMaskFromTransparent(std::span<const std::uint8_t> packed512, int transparentIndex, bool opaque,
+                              std::span<std::uint8_t> mask128);
+
+// The 318-byte 16 x 16 icon of the lower-left quarter of a 1024-element pixel array; pixels equal to the
+// transparent index (-1 for none) are marked in the mask. Empty when the array is too short.
+std::vector<std::uint8_t> BuildIcon16(std::span<const std::uint8_t> iconPixels, const Palette& palette,
+                                      int transparentIndex);
+
+// A 4-bit bitmap of the lower-left width x height pixels of a packed 32 x 32 picture. Empty when the
+// size lies outside 1..32 or the buffer is too short.
+std::vector<std::uint8_t> BuildBitmapFile(std::span<const std::uint8_t> packed512, int width, int height,
+                                          const Palette& palette);
+
+// Write through WriteFileAtomically. The icon writers return whether the file was written (the window
+// shows "Open できません。" otherwise); WriteBitmapFile returns 0 or -1 ("SAVEできませんでした。").
+bool WriteIcon32(const std::string& path, const Palette& palette, std::span<const std::uint8_t> packed512,
+                 std::span<const std::uint8_t> mask128);
+bool WriteIcon16(const std::string& path, std::span<const std::uint8_t> iconPixels, const Palette& palette,
+                 int transparentIndex);
+int WriteBitmapFile(const std::string& path, std::span<const std::uint8_t> packed512, int width, int height,
+                    const Palette& palette);
+
+}  // namespace pf

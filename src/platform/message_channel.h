@@ -1,0 +1,50 @@
+// The local socket on which other programs hand the main window a file name, one character at a time.
+//
+// A message is 12 bytes: message number, wParam and lParam, each a little-endian signed 32-bit integer.
+// 810 begins a name, 811 appends the character whose Unicode code point is lParam, 812 says the name is
+// complete.
+#pragma once
+
+#include <QByteArray>
+#include <QLocalServer>
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+namespace pf {
+
+// $XDG_RUNTIME_DIR/pictoforge.sock, or pictoforge-<uid>.sock in the temporary folder.
+QString DefaultChannelPath();
+
+struct ChannelMessage {
+  std::int32_t message = 0;
+  std::int32_t wParam = 0;
+  std::int32_t lParam = 0;
+};
+
+QByteArray EncodeMessage(const ChannelMessage& m);
+
+class MessageChannel final : public QObject {
+  Q_OBJECT
+ public:
+  using Handler = std::function<void(const ChannelMessage&)>;
+
+  explicit MessageChannel(Handler handler, QObject* parent = nullptr);
+  ~MessageChannel() override;
+
+  // Starts listening; false when the path cannot be used, or another editor already listens there.
+  bool listen(const QString& path);
+  void close();
+  bool isListening() const { return server_.isListening(); }
+  QString errorString() const { return error_; }
+
+ private:
+  void acceptConnections();
+
+  Handler handler_;
+  QLocalServer server_;
+  QString error_;
+};
+
+}  // namespace pf
