@@ -52,5 +52,30 @@ import -window "$wid" "$work/shot.png"
 [ -n "${PF_E2E_SHOT:-}" ] && cp "$work/shot.png" "$PF_E2E_SHOT"
 /usr/bin/python3 "$here/check_screen.py" "$work/shot.png" || fail "the screen does not show the typed digits"
 
+# Save through the real save dialog: File menu (Alt+F), "アイコンファイルを保存(&S)", type the name.
+xdotool key alt+f
+sleep 0.5
+xdotool key s
+dialog=""
+for _ in $(seq 50); do
+  dialog=$(xdotool search --onlyvisible --class pictoforge 2>/dev/null | grep -v "^$wid\$" | tail -n 1 || true)
+  [ -n "$dialog" ] && break
+  sleep 0.1
+done
+[ -n "$dialog" ] || fail "the save dialog did not open"
+sleep 0.5
+xdotool type --delay 20 "$work/saved"
+xdotool key Return
+for _ in $(seq 50); do [ -s "$work/saved.ico" ] && break; sleep 0.1; done
+[ -s "$work/saved.ico" ] || fail "no saved.ico was written"
+/usr/bin/python3 - "$work/saved.ico" <<'PY' || fail "saved.ico does not hold the typed pixels"
+import sys
+data = open(sys.argv[1], "rb").read()
+assert len(data) == 766, len(data)
+# The top row is stored last: packed byte 126 + 31 * 16 holds the first two pixels, 2 and A.
+assert data[126 + 31 * 16] == 0x2A, hex(data[126 + 31 * 16])
+print("saved.ico: 766 bytes, first pixels 2 and A")
+PY
+
 kill -0 "$app_pid" 2>/dev/null || fail "the editor exited"
-echo "e2e: 1 passed, 0 failed"
+echo "e2e: 2 passed, 0 failed"
