@@ -1,0 +1,64 @@
+# Generates the seed corpora of the fuzz targets (run once; the output is committed).
+import os, random, struct, sys
+root = sys.argv[1]
+rng = random.Random(2024)
+
+def palette():
+    return bytes(b for _ in range(16) for b in (rng.randrange(256), rng.randrange(256), rng.randrange(256), 0))
+
+def info(width, height, bits, used=0, size=40, compression=0):
+    return struct.pack('<IiiHHIIiiII', size, width, height, 1, bits, compression, 0, 0, 0, used, 0)
+
+def icon(images):
+    # images: (width, height, colour count, bit count, body)
+    out = struct.pack('<HHH', 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    entries, bodies = b'', b''
+    for w, h, cc, bits, body in images:
+        data = info(w, 2 * h, bits) + body
+        entries += struct.pack('<BBBBHHII', w & 255, h & 255, cc, 0, 0, 0, len(data), offset + len(bodies))
+        bodies += data
+    return out + entries + bodies
+
+def body(size, bits=4):
+    return palette() + bytes(rng.randrange(256) for _ in range(size * size * bits // 8)) + bytes(rng.randrange(256) for _ in range(size * 4))
+
+def bitmap(w, h, used=0, bits=4):
+    row = 4 * ((w * bits + 31) // 32)
+    count = used or 16
+    pal = bytes(rng.randrange(256) for _ in range(4 * count))
+    rows = bytes(rng.randrange(256) for _ in range(row * h))
+    return b'BM' + struct.pack('<IHHI', 0, 0, 0, 54 + len(pal)) + info(w, h, bits, used) + pal + rows
+
+def exchange(s):
+    return bytes([s, 0]) + palette() + bytes(rng.randrange(256) for _ in range(512)) + bytes(rng.randrange(256) for _ in range(s * 4))
+
+def write(target, name, data):
+    d = os.path.join(root, target)
+    os.makedirs(d, exist_ok=True)
+    with open(os.path.join(d, name), 'wb') as f:
+        f.write(data)
+
+i32, i16 = (32, 32, 16, 4, body(32)), (16, 16, 16, 4, body(16))
+for t in ('icon32', 'icon16'):
+    write(t, 'single32.ico', icon([i32]))
+    write(t, 'single16.ico', icon([i16]))
+    write(t, 'both.ico', icon([i16, i32]))
+    write(t, 'colour_count_2.ico', icon([(32, 32, 2, 4, body(32))]))
+    write(t, 'with_256.ico', icon([(32, 32, 0, 8, body(32, 8)), i16, i32]))
+write('bitmap', 'b32x32.bmp', bitmap(32, 32))
+write('bitmap', 'b10x12.bmp', bitmap(10, 12))
+write('bitmap', 'b9x9.bmp', bitmap(9, 9))
+write('bitmap', 'used4.bmp', bitmap(20, 20, used=4))
+write('bitmap', 'b1x1.bmp', bitmap(1, 1))
+write('exchange', 's16.dat', exchange(16))
+write('exchange', 's32.dat', exchange(32))
+write('exchange', 's0.dat', exchange(0))
+def profile(section, key, value, text):
+    parts = [x.encode() for x in (section, key, value)]
+    return bytes(len(x) for x in parts) + b''.join(parts) + text.encode()
+write('profile', 'dir.txt', profile('DIR', 'OpenIcon', '/home/u/icons',
+      '; settings\r\n[DIR]\r\nOpenIcon=/old\r\nLoadIcon = /l \r\n\r\n[Pattern0]\r\nCount=3\r\n'))
+write('profile', 'new_section.txt', profile('Pattern1', 'Form10', '120,340,1', '[DIR]\nFavIcon="  q  "\n'))
+write('profile', 'empty.txt', profile('dir', 'KEY', ' spaced ', ''))
+write('profile', 'utf8.txt', profile('DIR', 'Input', '/ホーム', '\ufeff[dir]\r\ninput=ERROR\r\n'))
