@@ -105,23 +105,25 @@ void IC::buildMenus() {
 
   QMenu* draw = addSubMenu(bar, QStringLiteral("mnuB"), QStringLiteral("描画(&B)"));
   addMenuAction(draw, QStringLiteral("mnuBCLS"), QStringLiteral("画像消去(&A)"), &IC::mnuBCLS_Click);
-  addMenuAction(draw, QStringLiteral("mnuBPC"), QStringLiteral("パレット変換(&P)"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuBPC"), QStringLiteral("パレット変換(&P)"), &IC::mnuBPC_Click);
   addMenuAction(draw, QStringLiteral("mnuBCS"), QStringLiteral("ベースカラー設定(&B)"), &IC::mnuBCS_Click);
   addMenuAction(draw, QStringLiteral("mnuBTP"), QStringLiteral("透明色の変更(&T)"), &IC::mnuBTP_Click);
-  addMenuAction(draw, QStringLiteral("mnuBChange"), QStringLiteral("カラーチェンジ(&C)"), nullptr);
-  addMenuAction(draw, QStringLiteral("mnuBPA"), QStringLiteral("パレットアレイ(&P)"), nullptr);
-  addMenuAction(draw, QStringLiteral("mnuBENZ"), QStringLiteral("演算処理"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuBChange"), QStringLiteral("カラーチェンジ(&C)"),
+                &IC::mnuBChange_Click);
+  addMenuAction(draw, QStringLiteral("mnuBPA"), QStringLiteral("パレットアレイ(&P)"), &IC::mnuBPA_Click);
+  addMenuAction(draw, QStringLiteral("mnuBENZ"), QStringLiteral("演算処理"), &IC::mnuBENZ_Click);
   QMenu* shift = addSubMenu(draw, QStringLiteral("mnuBS"), QStringLiteral("シフト"));
   addMenuAction(shift, QStringLiteral("mnuBSUP"), QStringLiteral("上"), &IC::mnuBSUP_Click);
   addMenuAction(shift, QStringLiteral("mnuBSR"), QStringLiteral("右"), &IC::mnuBSR_Click);
   addMenuAction(shift, QStringLiteral("mnuBSD"), QStringLiteral("下"), &IC::mnuBSD_Click);
   addMenuAction(shift, QStringLiteral("mnuBSL"), QStringLiteral("左"), &IC::mnuBSL_Click);
-  addMenuAction(draw, QStringLiteral("mnuBMouse"), QStringLiteral("マウス描画(&M)"), nullptr);
-  addMenuAction(draw, QStringLiteral("mnuBLine"), QStringLiteral("ラインペイント(&L)"), nullptr);
-  addMenuAction(draw, QStringLiteral("mnuBCHK"), QStringLiteral("チェック模様(&K)"), nullptr);
-  addMenuAction(draw, QStringLiteral("mnuBREP"), QStringLiteral("画像の変形(&V)"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuBMouse"), QStringLiteral("マウス描画(&M)"), &IC::mnuBMouse_Click);
+  addMenuAction(draw, QStringLiteral("mnuBLine"), QStringLiteral("ラインペイント(&L)"), &IC::mnuBLine_Click);
+  addMenuAction(draw, QStringLiteral("mnuBCHK"), QStringLiteral("チェック模様(&K)"), &IC::mnuBCHK_Click);
+  addMenuAction(draw, QStringLiteral("mnuBREP"), QStringLiteral("画像の変形(&V)"), &IC::mnuBREP_Click);
   addMenuAction(draw, QStringLiteral("mnuBMIX"), QStringLiteral("合成(&G)"), nullptr);
-  addMenuAction(draw, QStringLiteral("mnuMouseDrae"), QStringLiteral("マウスドロー"), nullptr);
+  addMenuAction(draw, QStringLiteral("mnuMouseDrae"), QStringLiteral("マウスドロー"),
+                &IC::mnuMouseDrae_Click);
   addMenuAction(draw, QStringLiteral("mnuBMSK"), QStringLiteral("マスク処理(&K)"), nullptr);
   addMenuAction(draw, QStringLiteral("mnuH"), QStringLiteral("１６×１６化"), &IC::mnuH_Click);
   addMenuAction(draw, QStringLiteral("mnuBBITMAP"), QStringLiteral("フルカラー→４bit処理"), nullptr);
@@ -378,6 +380,7 @@ void IC::Form_MouseDown(int button, int /*shift*/, int x, int y) {
   } else if (button == 2) {
     palettePick(x, y);
   }
+  forwardMouseToShiftWindow(button, x, y);
 }
 
 void IC::Form_KeyDown(int keyCode, int /*shift*/) {
@@ -408,8 +411,9 @@ void IC::Form_KeyDown(int keyCode, int /*shift*/) {
     type(keyCode - 55);
   } else if (keyCode >= 96 && keyCode <= 105) {
     type(keyCode - 96);
+  } else {
+    openToolByKey(keyCode);
   }
-  // G, L, M, P, V and W open tool windows that are not part of the program yet.
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -86,6 +86,15 @@ class IC final : public Form, public CaretWindow {
   void mnuBSD_Click();
   void mnuBSL_Click();
   void mnuH_Click();
+  void mnuBPC_Click();
+  void mnuBChange_Click();
+  void mnuBPA_Click();
+  void mnuBENZ_Click();
+  void mnuBMouse_Click();
+  void mnuBLine_Click();
+  void mnuBCHK_Click();
+  void mnuBREP_Click();
+  void mnuMouseDrae_Click();
   void mnuCHLDCLOSE_Click();
   void mnuVersion_Click();
   void mnuEND_Click();
@@ -132,6 +141,10 @@ class IC final : public Form, public CaretWindow {
   // Tells the open tool windows that another palette entry was selected.
   void notifyPaletteSelection();
   void palettePick(int x, int y);
+  // The keys that open tool windows (M, P, V; G, L and W once their windows exist).
+  void openToolByKey(int keyCode);
+  // While the shift window is open it learns of every mouse press on the main window.
+  void forwardMouseToShiftWindow(int button, int x, int y);
   // Open, drop and AutoFileOpen share these steps.
   void openFileName();
   // Shows a file dialog that starts in the folder remembered under `key`; empty on Cancel.

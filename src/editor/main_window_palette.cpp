@@ -65,11 +65,6 @@ void IC::palettePick(int x, int y) {
   }
 }
 
-void IC::notifyPaletteSelection() {
-  // The line paint, palette colour, mouse-draw and check pattern windows follow the selection once they
-  // exist; until then there is nobody to tell.
-}
-
 void IC::mnuBTP_Click() {
   const std::optional<QString> answer = app().ui.inputBox(
       this, QStringLiteral("パレット番号を１０進数で入力してください。\n不透明=－1 そのまま＝99"),

@@ -21,11 +21,16 @@ std::uint8_t& At(Image32& image, int row, int col) {
 
 // round(q) + 15 as a source coordinate, or nothing when it leaves the 32-bit range.
 std::optional<std::int64_t> SourceCoordinate(double quotient) {
-  if (std::isnan(quotient)) return std::nullopt;
+  // Range first: rounding a huge quotient saturates, and adding the centre to that would overflow.
+  if (std::isnan(quotient) || quotient < std::numeric_limits<std::int32_t>::min() ||
+      quotient > std::numeric_limits<std::int32_t>::max()) {
+    return std::nullopt;
+  }
   const std::int64_t rounded = RoundHalfEven(quotient) + kCentre;
   if (rounded - kCentre < std::numeric_limits<std::int32_t>::min() ||
-      rounded > std::numeric_limits<std::int32_t>::max())
+      rounded > std::numeric_limits<std::int32_t>::max()) {
     return std::nullopt;
+  }
   return rounded;
 }
 

@@ -136,7 +136,7 @@ void MappedBlit(QImage& dstImage, const QImage& srcImage, int dx, int dy, int dw
 struct Surface::GlyphCache {
   struct Glyph {
     int advance = 0;
-    // The ink's box relative to the top-left of the character cell, and one flag per pixel of it.
+    // The ink's box relative to the top-left of the character cell.
     int left = 0;
     int top = 0;
     int width = 0;
@@ -147,6 +147,11 @@ struct Surface::GlyphCache {
     // When the ink lies inside the cell: the coverage over the whole cell (advance x cell height), so that
     // opaque text is written in one pass.
     std::vector<std::uint32_t> cellCoverage;
+    // The opaque cell as last drawn, with its colours: a character is nearly always drawn in the same
+    // colours as the time before (a grid shows each digit in its own colour), so it is copied row by row.
+    std::vector<QRgb> lastCell;
+    QRgb lastInk = 0;
+    QRgb lastPaper = 0;
   };
 
   explicit GlyphCache(const QFont& f) : font(f) {
@@ -163,7 +168,7 @@ struct Surface::GlyphCache {
     ready = true;
   }
 
-  const Glyph& glyph(char32_t c) {
+  Glyph& glyph(char32_t c) {
     prepare();
     if (c < ascii.size()) {
       auto& slot = ascii[c];
@@ -384,7 +389,7 @@ void Surface::ellipse(int left, int top, int right, int bottom) {
   const std::int64_t kMax = (boxW - 1) / 2;
   const double evenW = (boxW % 2 == 0) ? 1.0 : 0.0;
   const double evenH = (boxH % 2 == 0) ? 1.0 : 0.0;
-  // The row's pixels run from the middle kMax.. outwards: k pixels beyond the middle pixel(s) on each side.
+  // A row covers the middle pixel (odd width) or the two middle pixels (even width) and k more each side.
   auto span = [&](std::int64_t y) -> Interval {
     if (y < t || y >= b) return {};
     const std::int64_t j = y - t;
@@ -543,17 +548,22 @@ void Surface::textOut(int x, int y, const QString& text) {
   ForEachCodePoint(text, [&](char32_t c) {
     // Past the right edge by more than any overhang, nothing more can land on the image.
     if (penX - cache.overhang > px.width) return;
-    const GlyphCache::Glyph& g = cache.glyph(c);
+    GlyphCache::Glyph& g = cache.glyph(c);
     const std::int64_t cellX = penX;
     penX += g.advance;
     if (opaque_ && !g.cellCoverage.empty() && cellX >= 0 && top >= 0 && cellX + g.advance <= px.width &&
         top + cellH <= px.height) {
-      // The common case: the whole cell, background and ink, in one pass.
-      const std::uint32_t* mask = g.cellCoverage.data();
-      for (std::int64_t row = 0; row < cellH; ++row, mask += g.advance) {
-        QRgb* out = px.row(top + row) + cellX;
-        for (int col = 0; col < g.advance; ++col) out[col] = (paper & ~mask[col]) | (ink & mask[col]);
+      // The common case: the whole cell, background and ink, copied in one pass.
+      if (g.lastCell.empty() || g.lastInk != ink || g.lastPaper != paper) {
+        g.lastCell.resize(g.cellCoverage.size());
+        for (std::size_t i = 0; i < g.cellCoverage.size(); ++i)
+          g.lastCell[i] = (paper & ~g.cellCoverage[i]) | (ink & g.cellCoverage[i]);
+        g.lastInk = ink;
+        g.lastPaper = paper;
       }
+      const std::size_t rowBytes = static_cast<std::size_t>(g.advance) * sizeof(QRgb);
+      for (std::int64_t row = 0; row < cellH; ++row)
+        std::memcpy(px.row(top + row) + cellX, g.lastCell.data() + row * g.advance, rowBytes);
       return;
     }
     if (opaque_) px.fill(cellX, top, cellX + g.advance, top + cellH, paper);

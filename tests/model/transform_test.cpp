@@ -141,6 +141,8 @@ TEST(Transform, ScaleNearZeroFailsAndKeepsTheWorkImage) {
   // Just inside the 32-bit range still works: the largest offset is 16, 16 / 1e-8 = 1.6e9.
   EXPECT_TRUE(ResampleImage(st.source, 0, 1e-8).has_value());
   EXPECT_FALSE(ResampleImage(st.source, 0, 1e-9).has_value());
+  // A negative scale as small fails the same way, without arithmetic overflow on the way.
+  EXPECT_FALSE(ResampleImage(st.source, 0, -1e-300).has_value());
 }
 
 }  // namespace

@@ -1,0 +1,83 @@
+// Opening the tool windows from the main window's menus and keys, and keeping open tool windows in step
+// with the main window.
+#include "editor/main_window.h"
+#include "platform/app_context.h"
+#include "tools/arithmetic.h"
+#include "tools/check_pattern.h"
+#include "tools/line_paint_settings.h"
+#include "tools/mouse_draw.h"
+#include "tools/mouse_palette.h"
+#include "tools/palette_array.h"
+#include "tools/palette_colour.h"
+#include "tools/palette_conversion.h"
+#include "tools/shift_block.h"
+#include "tools/transformation.h"
+
+namespace pf {
+
+void IC::mnuBPC_Click() {
+  app().single<Form4>();
+}
+void IC::mnuBChange_Click() {
+  app().single<Form2>();
+}
+void IC::mnuBPA_Click() {
+  app().single<Form12>();
+}
+void IC::mnuBENZ_Click() {
+  app().single<Form5>();
+}
+void IC::mnuBMouse_Click() {
+  app().single<Form1>();
+}
+void IC::mnuBLine_Click() {
+  app().single<Form3>();
+}
+void IC::mnuBCHK_Click() {
+  app().single<Form7>();
+}
+// Every use of the menu item opens an independent transformation window.
+void IC::mnuBREP_Click() {
+  app().create<Form14>();
+}
+void IC::mnuMouseDrae_Click() {
+  app().single<Form17>();
+}
+
+void IC::openToolByKey(int keyCode) {
+  switch (keyCode) {
+    case 77:  // M
+      app().single<Form15>();
+      break;
+    case 80:  // P
+      app().single<Form12>();
+      break;
+    case 86:  // V: the one shared transformation window
+      app().single<Form14>();
+      break;
+    default:  // G, L and W open windows that are not part of the program yet
+      break;
+  }
+}
+
+void IC::notifyPaletteSelection() {
+  if (S.Form3Open) {
+    if (auto* f = app().find<Form3>()) f->Form_Load();
+  }
+  if (S.Form2Open) {
+    if (auto* f = app().find<Form2>()) f->Form_Load();
+  }
+  if (S.Form1Open) {
+    if (auto* f = app().find<Form1>()) f->Form_Load();
+  }
+  if (S.Form7Open) {
+    if (auto* f = app().find<Form7>()) f->RGBSET();
+  }
+}
+
+void IC::forwardMouseToShiftWindow(int button, int x, int y) {
+  if (!S.Form15Open) return;
+  if (auto* f = app().find<Form15>()) f->SetXY(button, x, y);
+}
+
+}  // namespace pf

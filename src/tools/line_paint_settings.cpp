@@ -1,0 +1,97 @@
+#include "tools/line_paint_settings.h"
+
+#include <algorithm>
+
+#include "editor/main_window.h"
+#include "platform/app_context.h"
+
+namespace pf {
+
+Form3::Form3(AppContext& app, QWidget* owner) : Form(app, QStringLiteral("Form3"), owner) {
+  setWindowTitle(QStringLiteral("ラインペイント"));
+  setClientSize(210, 116);
+  QWidget* area = clientArea();
+
+  Label1 = new QLabel(QStringLiteral("パレット番号"), area);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setGeometry(10, 10, 90, 22);
+
+  Text1 = new QLineEdit(area);
+  Text1->setObjectName(QStringLiteral("Text1"));
+  Text1->setGeometry(104, 10, 40, 22);
+
+  Label2 = new QLabel(area);
+  Label2->setObjectName(QStringLiteral("Label2"));
+  Label2->setFrameShape(QFrame::Box);
+  Label2->setGeometry(152, 10, 46, 22);
+
+  Label3 = new QLabel(area);
+  Label3->setObjectName(QStringLiteral("Label3"));
+  Label3->setAlignment(Qt::AlignCenter);
+  Label3->setFrameShape(QFrame::Panel);
+  Label3->setFrameShadow(QFrame::Sunken);
+  Label3->setGeometry(10, 44, 40, 26);
+
+  Command1 = new QPushButton(QStringLiteral("方　向"), area);
+  Command1->setObjectName(QStringLiteral("Command1"));
+  Command1->setGeometry(56, 42, 70, 30);
+  connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
+
+  const QString captions[2] = {QStringLiteral("ALL"), QStringLiteral("Select")};
+  for (int k = 0; k < 2; ++k) {
+    auto* option = new QRadioButton(captions[k], area);
+    option->setObjectName(QStringLiteral("Option1_%1").arg(k));
+    option->setGeometry(134, 40 + 24 * k, 70, 22);
+    connect(option, &QRadioButton::toggled, this, [this, k](bool checked) {
+      if (checked) Option1_Click(k);
+    });
+    Option1[static_cast<std::size_t>(k)] = option;
+  }
+
+  Command2 = new QPushButton(QStringLiteral("終　了"), area);
+  Command2->setObjectName(QStringLiteral("Command2"));
+  Command2->setGeometry(10, 80, 116, 28);
+  connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
+}
+
+void Form3::Form_Load() {
+  SharedState& s = app().state;
+  s.Form3Open = true;
+  const IC* ic = app().find<IC>();
+  const int n = std::clamp(ic ? ic->SelectPalNum : 0, 0, 15);
+  Text1->setText(QString::number(n));
+  const ColorRef c = EntryColour(s.IconPalette[static_cast<std::size_t>(n)]);
+  QPalette p = Label2->palette();
+  p.setColor(QPalette::Window, QColor(RedOf(c), GreenOf(c), BlueOf(c)));
+  Label2->setPalette(p);
+  Label2->setAutoFillBackground(true);
+  showDirection();
+  // Selecting the button runs its click handler, which writes the same value back.
+  const bool stop = s.LinePaintStopAtOther;
+  Option1[stop ? 1 : 0]->setChecked(true);
+}
+
+void Form3::Form_Unload() {
+  // The two line-paint settings stay as they are for the next opening.
+  app().state.Form3Open = false;
+}
+
+void Form3::Command1_Click() {
+  SharedState& s = app().state;
+  s.LinePaintVertical = !s.LinePaintVertical;
+  showDirection();
+}
+
+void Form3::Option1_Click(int index) {
+  app().state.LinePaintStopAtOther = index == 1;
+}
+
+void Form3::Command2_Click() {
+  unload();
+}
+
+void Form3::showDirection() {
+  Label3->setText(app().state.LinePaintVertical ? QStringLiteral("UD") : QStringLiteral("LR"));
+}
+
+}  // namespace pf
