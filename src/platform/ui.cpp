@@ -83,9 +83,11 @@ namespace {
 template <class T>
 std::optional<T> Next(std::deque<std::optional<T>>& queue) {
   if (queue.empty()) return std::nullopt;
-  std::optional<T> answer = queue.front();
+  const bool answered = queue.front().has_value();
+  T value = answered ? *queue.front() : T{};
   queue.pop_front();
-  return answer;
+  if (!answered) return std::nullopt;
+  return value;
 }
 }  // namespace
 
