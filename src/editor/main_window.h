@@ -186,4 +186,7 @@ class IC final : public Form, public CaretWindow {
   std::array<QLabel*, 3> statusPanels_{};
 };
 
+// The palette entry selected in the main window, 0..15 (0 while there is no main window).
+int SelectedPaletteEntry(const AppContext& app);
+
 }  // namespace pf

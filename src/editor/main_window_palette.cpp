@@ -20,6 +20,11 @@ QString HexDigit(int v) {
 }
 }  // namespace
 
+int SelectedPaletteEntry(const AppContext& app) {
+  const IC* ic = app.find<IC>();
+  return ic ? std::clamp(ic->SelectPalNum, 0, 15) : 0;
+}
+
 void IC::DrawPalettePanel() {
   Surface& w = client();
   w.setBkMode(true);

@@ -11,6 +11,7 @@
 #include "model/numeric_text.h"
 #include "model/palette_tools.h"
 #include "platform/app_context.h"
+#include "platform/swatch.h"
 
 namespace pf {
 
@@ -95,8 +96,7 @@ void Form7::Form_Unload() {
 }
 
 void Form7::RGBSET() {
-  const IC* ic = app().find<IC>();
-  const int n = std::clamp(ic ? ic->SelectPalNum : 0, 0, 15);
+  const int n = SelectedPaletteEntry(app());
   Text1[static_cast<std::size_t>(target_)]->setText(QString::number(n));
   if (target_ < 2) {
     showSwatch(target_);
@@ -130,10 +130,7 @@ void Form7::showSwatch(int index) {
     return;
   }
   const ColorRef c = EntryColour(app().state.IconPalette[static_cast<std::size_t>(*entry)]);
-  QPalette p = swatch->palette();
-  p.setColor(QPalette::Window, QColor(RedOf(c), GreenOf(c), BlueOf(c)));
-  swatch->setPalette(p);
-  swatch->setAutoFillBackground(true);
+  SetSwatchColour(swatch, c);
 }
 
 void Form7::Option1_Click(int index) {

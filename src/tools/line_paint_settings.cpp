@@ -4,6 +4,7 @@
 
 #include "editor/main_window.h"
 #include "platform/app_context.h"
+#include "platform/swatch.h"
 
 namespace pf {
 
@@ -57,14 +58,10 @@ Form3::Form3(AppContext& app, QWidget* owner) : Form(app, QStringLiteral("Form3"
 void Form3::Form_Load() {
   SharedState& s = app().state;
   s.Form3Open = true;
-  const IC* ic = app().find<IC>();
-  const int n = std::clamp(ic ? ic->SelectPalNum : 0, 0, 15);
+  const int n = SelectedPaletteEntry(app());
   Text1->setText(QString::number(n));
   const ColorRef c = EntryColour(s.IconPalette[static_cast<std::size_t>(n)]);
-  QPalette p = Label2->palette();
-  p.setColor(QPalette::Window, QColor(RedOf(c), GreenOf(c), BlueOf(c)));
-  Label2->setPalette(p);
-  Label2->setAutoFillBackground(true);
+  SetSwatchColour(Label2, c);
   showDirection();
   // Selecting the button runs its click handler, which writes the same value back.
   const bool stop = s.LinePaintStopAtOther;

@@ -10,6 +10,7 @@
 #include "platform/app_context.h"
 #include "platform/drawing.h"
 #include "platform/fonts.h"
+#include "platform/swatch.h"
 
 namespace pf {
 
@@ -36,12 +37,6 @@ std::size_t WorkIndex(int x, int y) {
   return static_cast<std::size_t>((kIconSize - 1 - y) * kIconSize + x);
 }
 
-void SetSwatch(QLabel* label, ColorRef c) {
-  QPalette p = label->palette();
-  p.setColor(QPalette::Window, QColor(RedOf(c), GreenOf(c), BlueOf(c)));
-  label->setPalette(p);
-}
-
 }  // namespace
 
 Form17::Form17(AppContext& app, QWidget* owner) : Form(app, QStringLiteral("Form17"), owner) {
@@ -65,7 +60,7 @@ void Form17::buildControls() {
   Label1 = label("Label1", QString(), 60, 184, 30);
   Label1->setAutoFillBackground(true);
   Label1->setFrameShape(QFrame::Box);
-  SetSwatch(Label1, 0);
+  SetSwatchColour(Label1, 0);
   Label2 = label("Label2", QStringLiteral("パレット=0"), 100, 184, 100);
   Label3 = label("Label3", QStringLiteral("座標"), 60, 220, 40);
   Label4 = label("Label4", QStringLiteral("0"), 100, 220, 30);
@@ -136,7 +131,7 @@ void Form17::Form_Load() {
   for (std::unique_ptr<Surface>* s : {&Backup, &MixSurface, &Overlay, &Image, &Display, &Composite, &Spare})
     *s = CreateMemoryCanvas(client(), kSurfaceSize, kSurfaceSize);
   Option1[kDot]->setChecked(true);
-  SetSwatch(Label1, 0);
+  SetSwatchColour(Label1, 0);
   Label2->setText(QStringLiteral("パレット=0"));
   paintWork();
 }
@@ -210,7 +205,7 @@ void Form17::Form_MouseUp(int /*button*/, int /*shift*/, int /*x*/, int /*y*/) {
 void Form17::pickColour(int button, int y) {
   K = std::clamp((y - kStripTop) / kStripStep, 0, 15);
   if (button == 1) {
-    SetSwatch(Label1, EntryColour(entry(K)));
+    SetSwatchColour(Label1, EntryColour(entry(K)));
     Label2->setText(QStringLiteral("パレット=") + QString::number(K, 16).toUpper());
     Text1[0]->setText(QString::number(K));
   } else {

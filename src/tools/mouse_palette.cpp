@@ -5,6 +5,7 @@
 #include "editor/main_window.h"
 #include "model/input_rules.h"
 #include "platform/app_context.h"
+#include "platform/swatch.h"
 
 namespace pf {
 
@@ -36,14 +37,10 @@ Form1::Form1(AppContext& app, QWidget* owner) : Form(app, QStringLiteral("Form1"
 void Form1::Form_Load() {
   SharedState& s = app().state;
   s.Form1Open = true;
-  const IC* ic = app().find<IC>();
-  const int n = std::clamp(ic ? ic->SelectPalNum : 0, 0, 15);
+  const int n = SelectedPaletteEntry(app());
   Text1->setText(QString::number(n));
   const ColorRef c = EntryColour(s.IconPalette[static_cast<std::size_t>(n)]);
-  QPalette p = Label2->palette();
-  p.setColor(QPalette::Window, QColor(RedOf(c), GreenOf(c), BlueOf(c)));
-  Label2->setPalette(p);
-  Label2->setAutoFillBackground(true);
+  SetSwatchColour(Label2, c);
 }
 
 void Form1::Form_Unload() {

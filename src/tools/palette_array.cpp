@@ -17,6 +17,7 @@
 #include "model/palette_set.h"
 #include "model/profile.h"
 #include "platform/app_context.h"
+#include "platform/swatch.h"
 
 namespace pf {
 
@@ -31,12 +32,6 @@ constexpr const char* kSwatchProperty = "swatchIndex";
 
 std::string LocalPath(const QString& path) {
   return QFile::encodeName(path).toStdString();
-}
-
-void SetBackground(QLabel* label, ColorRef colour) {
-  QPalette p = label->palette();
-  p.setColor(QPalette::Window, QColor(RedOf(colour), GreenOf(colour), BlueOf(colour)));
-  label->setPalette(p);
 }
 
 }  // namespace
@@ -169,7 +164,7 @@ void Form12::Label1_Click(int i) {
   std::optional<ColorRef> chosen = app().ui.chooseColour(this, start);
   if (chosen) {
     PalEntryColor(*chosen, entry, 0);
-    SetBackground(swatch, *chosen);
+    SetSwatchColour(swatch, *chosen);
   }
   swatch->clear();
 }
@@ -299,7 +294,7 @@ bool Form12::eventFilter(QObject* watched, QEvent* event) {
 void Form12::paintSwatch(int i) {
   const PaletteEntry& e =
       app().state.PaletteSets[static_cast<std::size_t>((i - 1) / 16)][static_cast<std::size_t>((i - 1) % 16)];
-  SetBackground(Label1[static_cast<std::size_t>(i)], EntryColour(e));
+  SetSwatchColour(Label1[static_cast<std::size_t>(i)], EntryColour(e));
 }
 
 void Form12::paintRow(int row) {

@@ -5,6 +5,7 @@
 
 #include "editor/main_window.h"
 #include "platform/app_context.h"
+#include "platform/swatch.h"
 
 namespace pf {
 
@@ -119,9 +120,7 @@ void Form2::Command2_Click() {
 }
 
 void Form2::setSwatch(const PaletteEntry& entry) {
-  QPalette p = Label3->palette();
-  p.setColor(QPalette::Window, QColor(entry.red, entry.green, entry.blue));
-  Label3->setPalette(p);
+  SetSwatchColour(Label3, EntryColour(entry));
 }
 
 void Form2::Refresh() {
