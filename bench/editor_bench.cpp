@@ -37,6 +37,13 @@ void TypedDigit(benchmark::State& state) {
 }
 BENCHMARK(TypedDigit)->Unit(benchmark::kMicrosecond);
 
+void MoveCaretOnly(benchmark::State& state) {
+  Program p;
+  int column = 0;
+  for (auto _ : state) p.ic->MoveCaret(8 * (column++ % 32), p.ic->CY);
+}
+BENCHMARK(MoveCaretOnly)->Unit(benchmark::kMicrosecond);
+
 void RedisplayOnly(benchmark::State& state) {
   Program p;
   for (auto _ : state) p.ic->RedisplayAll(1);
