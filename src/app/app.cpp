@@ -5,6 +5,16 @@
 
 #include "editor/main_window.h"
 #include "platform/message_channel.h"
+#include "tools/arithmetic.h"
+#include "tools/check_pattern.h"
+#include "tools/line_paint_settings.h"
+#include "tools/mouse_draw.h"
+#include "tools/mouse_palette.h"
+#include "tools/palette_array.h"
+#include "tools/palette_colour.h"
+#include "tools/palette_conversion.h"
+#include "tools/shift_block.h"
+#include "tools/transformation.h"
 
 namespace pf {
 
@@ -40,8 +50,23 @@ IC* App::mainWindow() const {
 }
 
 Form* App::createByName(const QString& formName) {
-  if (formName == QLatin1String(IC::kFormName)) return single<IC>();
-  return nullptr;
+  // Windows the menus open once; the transformation window is opened anew each time.
+  using Maker = Form* (App::*)();
+  static const std::map<QString, Maker> makers = {
+      {QStringLiteral("IC"), &App::makeSingle<IC>},
+      {QStringLiteral("Form1"), &App::makeSingle<Form1>},
+      {QStringLiteral("Form2"), &App::makeSingle<Form2>},
+      {QStringLiteral("Form3"), &App::makeSingle<Form3>},
+      {QStringLiteral("Form4"), &App::makeSingle<Form4>},
+      {QStringLiteral("Form5"), &App::makeSingle<Form5>},
+      {QStringLiteral("Form7"), &App::makeSingle<Form7>},
+      {QStringLiteral("Form12"), &App::makeSingle<Form12>},
+      {QStringLiteral("Form14"), &App::makeNew<Form14>},
+      {QStringLiteral("Form15"), &App::makeSingle<Form15>},
+      {QStringLiteral("Form17"), &App::makeSingle<Form17>},
+  };
+  const auto it = makers.find(formName);
+  return it == makers.end() ? nullptr : (this->*(it->second))();
 }
 
 QWidget* App::ownerFor(const QString& formName) {

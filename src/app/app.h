@@ -37,6 +37,15 @@ class App final : private detail::AppStorage, public AppContext {
   QWidget* ownerFor(const QString& formName) override;
 
  private:
+  template <class F>
+  Form* makeSingle() {
+    return single<F>();
+  }
+  template <class F>
+  Form* makeNew() {
+    return create<F>();
+  }
+
   IC* main_ = nullptr;
 };
 

@@ -94,5 +94,19 @@ TEST_F(ToolWindows, PaletteArrayKeyAndMenuShareOneWindow) {
   EXPECT_EQ(arrays, 1);
 }
 
+TEST_F(ToolWindows, WindowsCanBeCreatedByTheirNames) {
+  Form* array = app->createByName("Form12");
+  ASSERT_NE(array, nullptr);
+  EXPECT_EQ(array->formName(), "Form12");
+  EXPECT_EQ(app->createByName("Form12"), array) << "a single window is shared";
+  Form* first = app->createByName("Form14");
+  Form* second = app->createByName("Form14");
+  ASSERT_TRUE(first && second);
+  EXPECT_NE(first, second) << "transformation windows are independent";
+  EXPECT_EQ(app->createByName("IC"), ic);
+  EXPECT_EQ(app->createByName("Form99"), nullptr);
+  EXPECT_EQ(app->createByName("Form4")->parentWidget(), ic);
+}
+
 }  // namespace
 }  // namespace pf
