@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -66,6 +68,19 @@ class AppFixture : public ::testing::Test {
       }
     }
     return n;
+  }
+  // Replaces a text box's text the way a user does: select all, then type (or delete).
+  static void typeInto(QLineEdit* box, const QString& text) {
+    box->selectAll();
+    if (text.isEmpty()) {
+      QTest::keyClick(box, Qt::Key_Delete);
+    } else {
+      QTest::keyClicks(box, text);
+    }
+  }
+  // Clicks the indicator of an option button or check box.
+  static void clickIndicator(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(8, button->height() / 2));
   }
   ColorRef paletteColour(int index) {
     return EntryColour(state().IconPalette[static_cast<std::size_t>(index)]);

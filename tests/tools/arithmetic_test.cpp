@@ -18,17 +18,9 @@ class Arithmetic : public AppFixture {
     form = app->single<Form5>();
   }
   QLineEdit* operand() { return form->findChild<QLineEdit*>("Text1"); }
-  void type(const QString& text) {
-    operand()->selectAll();
-    if (text.isEmpty()) {
-      QTest::keyClick(operand(), Qt::Key_Delete);
-    } else {
-      QTest::keyClicks(operand(), text);
-    }
-  }
+  void type(const QString& text) { typeInto(operand(), text); }
   void chooseMode(int k) {
-    auto* option = form->findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(k));
-    QTest::mouseClick(option, Qt::LeftButton, Qt::NoModifier, QPoint(8, option->height() / 2));
+    clickIndicator(form->findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(k)));
   }
   void execute() { QTest::mouseClick(form->findChild<QPushButton*>("Command1"), Qt::LeftButton); }
   void fillRamp() {

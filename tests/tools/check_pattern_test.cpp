@@ -20,17 +20,9 @@ class CheckPatternWindow : public AppFixture {
   }
   QLineEdit* box(int k) { return form->findChild<QLineEdit*>(QStringLiteral("Text1_%1").arg(k)); }
   QLabel* swatch(int k) { return form->findChild<QLabel*>(QStringLiteral("Label2_%1").arg(k)); }
-  void type(int k, const QString& text) {
-    box(k)->selectAll();
-    if (text.isEmpty()) {
-      QTest::keyClick(box(k), Qt::Key_Delete);
-    } else {
-      QTest::keyClicks(box(k), text);
-    }
-  }
+  void type(int k, const QString& text) { typeInto(box(k), text); }
   void chooseMode(int k) {
-    auto* option = form->findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(k));
-    QTest::mouseClick(option, Qt::LeftButton, Qt::NoModifier, QPoint(8, option->height() / 2));
+    clickIndicator(form->findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(k)));
   }
   void settings(const char* c1, const char* c2, const char* size, int mode) {
     type(0, QString::fromLatin1(c1));

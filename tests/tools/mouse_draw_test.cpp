@@ -37,18 +37,12 @@ class MouseDrawWindow : public AppFixture {
   }
   void mode(int index) {
     auto* r = form->findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(index));
-    QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(6, r->height() / 2));
+    clickIndicator(r);
     ASSERT_TRUE(r->isChecked());
   }
-  void tick(const char* name) {
-    auto* c = form->findChild<QCheckBox*>(QString::fromLatin1(name));
-    QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(6, c->height() / 2));
-  }
+  void tick(const char* name) { clickIndicator(form->findChild<QCheckBox*>(QString::fromLatin1(name))); }
   void type(int box, const QString& text) {
-    auto* t = form->findChild<QLineEdit*>(QStringLiteral("Text1_%1").arg(box));
-    t->selectAll();
-    QTest::keyClick(t, Qt::Key_Backspace);
-    QTest::keyClicks(t, text);
+    typeInto(form->findChild<QLineEdit*>(QStringLiteral("Text1_%1").arg(box)), text);
   }
   QString text(const char* name) {
     if (auto* l = form->findChild<QLabel*>(QString::fromLatin1(name))) return l->text();

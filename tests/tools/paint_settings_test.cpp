@@ -19,13 +19,8 @@ class PaintSettings : public AppFixture {
     const ColorRef want = paletteColour(entry);
     return swatch->autoFillBackground() && c == QColor(RedOf(want), GreenOf(want), BlueOf(want));
   }
-  void type(QLineEdit* box, const QString& text) {
-    box->selectAll();
-    QTest::keyClicks(box, text);
-  }
-  void clickOption(QRadioButton* option) {
-    QTest::mouseClick(option, Qt::LeftButton, Qt::NoModifier, QPoint(8, option->height() / 2));
-  }
+  void type(QLineEdit* box, const QString& text) { typeInto(box, text); }
+  void clickOption(QRadioButton* option) { clickIndicator(option); }
 };
 
 TEST_F(PaintSettings, MouseDrawingShowsAndFollowsTheSelectedEntry) {

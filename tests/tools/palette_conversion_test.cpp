@@ -18,17 +18,9 @@ class PaletteConversion : public AppFixture {
     form = app->single<Form4>();
   }
   QLineEdit* box(int k) { return form->findChild<QLineEdit*>(QStringLiteral("Text1_%1").arg(k)); }
-  void type(int k, const QString& text) {
-    box(k)->selectAll();
-    if (text.isEmpty()) {
-      QTest::keyClick(box(k), Qt::Key_Delete);
-    } else {
-      QTest::keyClicks(box(k), text);
-    }
-  }
+  void type(int k, const QString& text) { typeInto(box(k), text); }
   void chooseMode(int k) {
-    auto* option = form->findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(k));
-    QTest::mouseClick(option, Qt::LeftButton, Qt::NoModifier, QPoint(8, option->height() / 2));
+    clickIndicator(form->findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(k)));
   }
   void execute() { QTest::mouseClick(form->findChild<QPushButton*>("Command2"), Qt::LeftButton); }
   bool fileMenuEnabled() { return ic->menu("mnuF")->menuAction()->isEnabled(); }

@@ -26,7 +26,7 @@ class ShiftBlockWindow : public AppFixture {
   }
   void blockMode() {
     auto* c = form->findChild<QCheckBox*>("Check1");
-    QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(6, c->height() / 2));
+    clickIndicator(c);
     ASSERT_TRUE(c->isChecked());
   }
   QLineEdit* corner(int i) { return form->findChild<QLineEdit*>(QStringLiteral("Text1_%1").arg(i)); }

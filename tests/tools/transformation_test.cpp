@@ -35,9 +35,7 @@ class TransformationWindow : public AppFixture {
   }
   void scale(const QString& text) {
     auto* t = form->findChild<QLineEdit*>("Text1");
-    t->selectAll();
-    QTest::keyClick(t, Qt::Key_Backspace);
-    QTest::keyClicks(t, text);
+    typeInto(t, text);
     ASSERT_EQ(t->text(), text);
     press("Command5");
   }
