@@ -162,8 +162,10 @@ struct Surface::GlyphCache {
   void prepare() {
     if (ready) return;
     const QFontMetrics fm(font);
-    cellHeight = std::max(fm.height(), 0);
-    ascent = fm.ascent();
+    // A font asked for by pixel height has a character cell of exactly that height, the way a Windows
+    // font created with a cell height does; the grid windows lay their rows out by it.
+    cellHeight = font.pixelSize() > 0 ? font.pixelSize() : std::max(fm.height(), 0);
+    ascent = std::min(fm.ascent(), cellHeight);
     overhang = std::max(cellHeight, 4);
     ready = true;
   }

@@ -102,6 +102,16 @@ TEST_F(Caret, EraseDrawsNothingWhenTheCaretHasNotMoved) {
   EXPECT_GT(Count(s, colours.text), 3);
 }
 
+TEST_F(Caret, TheCellIsSixteenHighSoTheCaretStaysInItsRow) {
+  EXPECT_EQ(s.textHeight(), 16);
+  EXPECT_EQ(s.textWidth("7"), 8);
+  BlinkCaret(s, w, colours);
+  for (int x = 0; x < 64; ++x) {
+    for (int y = 16; y < 32; ++y) ASSERT_EQ(s.getPixel(x, y), 0) << x << "," << y;
+  }
+  EXPECT_EQ(Count(s, colours.caretBackground) + Count(s, colours.text), 8 * 16);
+}
+
 TEST_F(Caret, TwoBlinksBringTheCellBack) {
   const bool firstFlag = w.Flag;
   BlinkCaret(s, w, colours);
