@@ -52,94 +52,61 @@ void IC::drawBanner() {
   }
 }
 
-QMenu* IC::addSubMenu(QWidget* parent, const QString& name, const QString& caption) {
-  QMenu* m = nullptr;
-  if (auto* bar = qobject_cast<QMenuBar*>(parent)) {
-    m = bar->addMenu(caption);
-  } else {
-    m = static_cast<QMenu*>(parent)->addMenu(caption);
-  }
-  m->setObjectName(name);
-  m->menuAction()->setObjectName(name);
-  return m;
-}
-
-QAction* IC::wireAction(QAction* a, const QString& name, void (IC::*handler)()) {
-  a->setObjectName(name);
-  if (handler) {
-    connect(a, &QAction::triggered, this, handler);
-  } else {
-    a->setEnabled(false);  // its window is not part of the program yet
-  }
-  return a;
-}
-
-QAction* IC::addMenuAction(QMenu* menu, const QString& name, const QString& caption, void (IC::*handler)()) {
-  return wireAction(menu->addAction(caption), name, handler);
-}
-
-QAction* IC::addBarAction(const QString& name, const QString& caption, void (IC::*handler)()) {
-  return wireAction(menuBar()->addAction(caption), name, handler);
-}
-
 void IC::buildMenus() {
   QMenuBar* bar = menuBar();
 
   QMenu* file = addSubMenu(bar, QStringLiteral("mnuF"), QStringLiteral("ファイル(&F)"));
   QMenu* newMenu = addSubMenu(file, QStringLiteral("mnuN"), QStringLiteral("新規作成"));
-  addMenuAction(newMenu, QStringLiteral("mnuNEW"), QStringLiteral("３２ドットアイコン"), &IC::mnuNEW_Click);
-  addMenuAction(newMenu, QStringLiteral("mnuNew16"), QStringLiteral("１６ドットアイコン"),
-                &IC::mnuNew16_Click);
-  addMenuAction(file, QStringLiteral("mnuOpen"), QStringLiteral("開く(&O)"), &IC::mnuOpen_Click);
-  addMenuAction(file, QStringLiteral("mnuSAVE"), QStringLiteral("アイコンファイルを保存(&S)"),
-                &IC::mnuSAVE_Click);
-  addMenuAction(file, QStringLiteral("mnuFBSAVE"), QStringLiteral("ビットマップを保存"),
-                &IC::mnuFBSAVE_Click);
+  addMenuItem(newMenu, QStringLiteral("mnuNEW"), QStringLiteral("３２ドットアイコン"), &IC::mnuNEW_Click);
+  addMenuItem(newMenu, QStringLiteral("mnuNew16"), QStringLiteral("１６ドットアイコン"), &IC::mnuNew16_Click);
+  addMenuItem(file, QStringLiteral("mnuOpen"), QStringLiteral("開く(&O)"), &IC::mnuOpen_Click);
+  addMenuItem(file, QStringLiteral("mnuSAVE"), QStringLiteral("アイコンファイルを保存(&S)"),
+              &IC::mnuSAVE_Click);
+  addMenuItem(file, QStringLiteral("mnuFBSAVE"), QStringLiteral("ビットマップを保存"), &IC::mnuFBSAVE_Click);
   file->addSeparator()->setObjectName(QStringLiteral("mnuBar"));
-  addMenuAction(file, QStringLiteral("mnuFList"), QStringLiteral("ファイルリスト"), nullptr);
+  addMenuItem(file, QStringLiteral("mnuFList"), QStringLiteral("ファイルリスト"), nullptr);
   file->addSeparator()->setObjectName(QStringLiteral("mnuBar2"));
-  addMenuAction(file, QStringLiteral("mnuHexLoad"), QStringLiteral("１６×１６ドットアイコンロード"),
-                &IC::mnuHexLoad_Click);
-  addMenuAction(file, QStringLiteral("mnuHexIcon"), QStringLiteral("１６×１６ドットアイコンとして保存"),
-                &IC::mnuHexIcon_Click);
+  addMenuItem(file, QStringLiteral("mnuHexLoad"), QStringLiteral("１６×１６ドットアイコンロード"),
+              &IC::mnuHexLoad_Click);
+  addMenuItem(file, QStringLiteral("mnuHexIcon"), QStringLiteral("１６×１６ドットアイコンとして保存"),
+              &IC::mnuHexIcon_Click);
 
   QMenu* draw = addSubMenu(bar, QStringLiteral("mnuB"), QStringLiteral("描画(&B)"));
-  addMenuAction(draw, QStringLiteral("mnuBCLS"), QStringLiteral("画像消去(&A)"), &IC::mnuBCLS_Click);
-  addMenuAction(draw, QStringLiteral("mnuBPC"), QStringLiteral("パレット変換(&P)"), &IC::mnuBPC_Click);
-  addMenuAction(draw, QStringLiteral("mnuBCS"), QStringLiteral("ベースカラー設定(&B)"), &IC::mnuBCS_Click);
-  addMenuAction(draw, QStringLiteral("mnuBTP"), QStringLiteral("透明色の変更(&T)"), &IC::mnuBTP_Click);
-  addMenuAction(draw, QStringLiteral("mnuBChange"), QStringLiteral("カラーチェンジ(&C)"),
-                &IC::mnuBChange_Click);
-  addMenuAction(draw, QStringLiteral("mnuBPA"), QStringLiteral("パレットアレイ(&P)"), &IC::mnuBPA_Click);
-  addMenuAction(draw, QStringLiteral("mnuBENZ"), QStringLiteral("演算処理"), &IC::mnuBENZ_Click);
+  addMenuItem(draw, QStringLiteral("mnuBCLS"), QStringLiteral("画像消去(&A)"), &IC::mnuBCLS_Click);
+  addMenuItem(draw, QStringLiteral("mnuBPC"), QStringLiteral("パレット変換(&P)"), &IC::mnuBPC_Click);
+  addMenuItem(draw, QStringLiteral("mnuBCS"), QStringLiteral("ベースカラー設定(&B)"), &IC::mnuBCS_Click);
+  addMenuItem(draw, QStringLiteral("mnuBTP"), QStringLiteral("透明色の変更(&T)"), &IC::mnuBTP_Click);
+  addMenuItem(draw, QStringLiteral("mnuBChange"), QStringLiteral("カラーチェンジ(&C)"),
+              &IC::mnuBChange_Click);
+  addMenuItem(draw, QStringLiteral("mnuBPA"), QStringLiteral("パレットアレイ(&P)"), &IC::mnuBPA_Click);
+  addMenuItem(draw, QStringLiteral("mnuBENZ"), QStringLiteral("演算処理"), &IC::mnuBENZ_Click);
   QMenu* shift = addSubMenu(draw, QStringLiteral("mnuBS"), QStringLiteral("シフト"));
-  addMenuAction(shift, QStringLiteral("mnuBSUP"), QStringLiteral("上"), &IC::mnuBSUP_Click);
-  addMenuAction(shift, QStringLiteral("mnuBSR"), QStringLiteral("右"), &IC::mnuBSR_Click);
-  addMenuAction(shift, QStringLiteral("mnuBSD"), QStringLiteral("下"), &IC::mnuBSD_Click);
-  addMenuAction(shift, QStringLiteral("mnuBSL"), QStringLiteral("左"), &IC::mnuBSL_Click);
-  addMenuAction(draw, QStringLiteral("mnuBMouse"), QStringLiteral("マウス描画(&M)"), &IC::mnuBMouse_Click);
-  addMenuAction(draw, QStringLiteral("mnuBLine"), QStringLiteral("ラインペイント(&L)"), &IC::mnuBLine_Click);
-  addMenuAction(draw, QStringLiteral("mnuBCHK"), QStringLiteral("チェック模様(&K)"), &IC::mnuBCHK_Click);
-  addMenuAction(draw, QStringLiteral("mnuBREP"), QStringLiteral("画像の変形(&V)"), &IC::mnuBREP_Click);
-  addMenuAction(draw, QStringLiteral("mnuBMIX"), QStringLiteral("合成(&G)"), nullptr);
-  addMenuAction(draw, QStringLiteral("mnuMouseDrae"), QStringLiteral("マウスドロー"),
-                &IC::mnuMouseDrae_Click);
-  addMenuAction(draw, QStringLiteral("mnuBMSK"), QStringLiteral("マスク処理(&K)"), nullptr);
-  addMenuAction(draw, QStringLiteral("mnuH"), QStringLiteral("１６×１６化"), &IC::mnuH_Click);
-  addMenuAction(draw, QStringLiteral("mnuBBITMAP"), QStringLiteral("フルカラー→４bit処理"), nullptr);
+  addMenuItem(shift, QStringLiteral("mnuBSUP"), QStringLiteral("上"), &IC::mnuBSUP_Click);
+  addMenuItem(shift, QStringLiteral("mnuBSR"), QStringLiteral("右"), &IC::mnuBSR_Click);
+  addMenuItem(shift, QStringLiteral("mnuBSD"), QStringLiteral("下"), &IC::mnuBSD_Click);
+  addMenuItem(shift, QStringLiteral("mnuBSL"), QStringLiteral("左"), &IC::mnuBSL_Click);
+  addMenuItem(draw, QStringLiteral("mnuBMouse"), QStringLiteral("マウス描画(&M)"), &IC::mnuBMouse_Click);
+  addMenuItem(draw, QStringLiteral("mnuBLine"), QStringLiteral("ラインペイント(&L)"), &IC::mnuBLine_Click);
+  addMenuItem(draw, QStringLiteral("mnuBCHK"), QStringLiteral("チェック模様(&K)"), &IC::mnuBCHK_Click);
+  addMenuItem(draw, QStringLiteral("mnuBREP"), QStringLiteral("画像の変形(&V)"), &IC::mnuBREP_Click);
+  addMenuItem(draw, QStringLiteral("mnuBMIX"), QStringLiteral("合成(&G)"), nullptr);
+  addMenuItem(draw, QStringLiteral("mnuMouseDrae"), QStringLiteral("マウスドロー"), &IC::mnuMouseDrae_Click);
+  addMenuItem(draw, QStringLiteral("mnuBMSK"), QStringLiteral("マスク処理(&K)"), nullptr);
+  addMenuItem(draw, QStringLiteral("mnuH"), QStringLiteral("１６×１６化"), &IC::mnuH_Click);
+  addMenuItem(draw, QStringLiteral("mnuBBITMAP"), QStringLiteral("フルカラー→４bit処理"), nullptr);
 
-  addBarAction(QStringLiteral("mnuHKN"), QStringLiteral("保管庫(&A)"), nullptr);
-  addBarAction(QStringLiteral("mnuFullColIcon"), QStringLiteral("フルカラーアイコン(&I)"), nullptr);
+  addMenuItem(bar, QStringLiteral("mnuHKN"), QStringLiteral("保管庫(&A)"), nullptr);
+  addMenuItem(bar, QStringLiteral("mnuFullColIcon"), QStringLiteral("フルカラーアイコン(&I)"), nullptr);
 
   QMenu* tools = addSubMenu(bar, QStringLiteral("mnuT"), QStringLiteral("ツール"));
-  addMenuAction(tools, QStringLiteral("mnuCHLDCLOSE"), QStringLiteral("全子フォームを閉じる"),
-                &IC::mnuCHLDCLOSE_Click);
-  addMenuAction(tools, QStringLiteral("mnuSaveWindow"), QStringLiteral("ウィンドウ設定"), nullptr);
+  addMenuItem(tools, QStringLiteral("mnuCHLDCLOSE"), QStringLiteral("全子フォームを閉じる"),
+              &IC::mnuCHLDCLOSE_Click);
+  addMenuItem(tools, QStringLiteral("mnuSaveWindow"), QStringLiteral("ウィンドウ設定"), nullptr);
 
-  addMenuAction(tools, QStringLiteral("mnuVersion"), QStringLiteral("バージョン情報(&V)"),
-                &IC::mnuVersion_Click);
+  addMenuItem(tools, QStringLiteral("mnuVersion"), QStringLiteral("バージョン情報(&V)"),
+              &IC::mnuVersion_Click);
 
-  addBarAction(QStringLiteral("mnuEND"), QStringLiteral("終了(&E)"), &IC::mnuEND_Click);
+  addMenuItem(bar, QStringLiteral("mnuEND"), QStringLiteral("終了(&E)"), &IC::mnuEND_Click);
 }
 
 void IC::buildControls() {

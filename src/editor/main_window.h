@@ -154,10 +154,6 @@ class IC final : public Form, public CaretWindow {
   void InstallMessageHook();
   void RemoveMessageHook();
   void MessageHookProc(const ChannelMessage& message);
-  QAction* addMenuAction(QMenu* menu, const QString& name, const QString& caption, void (IC::*handler)());
-  QAction* wireAction(QAction* action, const QString& name, void (IC::*handler)());
-  QAction* addBarAction(const QString& name, const QString& caption, void (IC::*handler)());
-  QMenu* addSubMenu(QWidget* parent, const QString& name, const QString& caption);
 
   SharedState& S;
   QString BitmapFileName;

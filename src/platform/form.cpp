@@ -4,6 +4,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -101,6 +102,31 @@ void Form::setClientSize(int width, int height) {
 
 void Form::refresh() {
   area_->update();
+}
+
+QAction* Form::addMenuItem(QWidget* menu, const QString& name, const QString& caption,
+                           std::function<void()> handler) {
+  auto* action = new QAction(caption, menu);
+  action->setObjectName(name);
+  menu->addAction(action);
+  if (handler) {
+    connect(action, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+  } else {
+    action->setEnabled(false);
+  }
+  return action;
+}
+
+QMenu* Form::addSubMenu(QWidget* parent, const QString& name, const QString& caption) {
+  QMenu* m = nullptr;
+  if (auto* bar = qobject_cast<QMenuBar*>(parent)) {
+    m = bar->addMenu(caption);
+  } else {
+    m = static_cast<QMenu*>(parent)->addMenu(caption);
+  }
+  m->setObjectName(name);
+  m->menuAction()->setObjectName(name);
+  return m;
 }
 
 void Form::load() {

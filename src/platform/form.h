@@ -2,10 +2,13 @@
 // that keeps what was drawn on it, with the load / activate / unload life cycle of our windows.
 #pragma once
 
+#include <QAction>
 #include <QMainWindow>
+#include <QMenu>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 
 #include "platform/surface.h"
 
@@ -50,6 +53,18 @@ class Form : public QMainWindow {
   ClientArea* clientArea() const { return area_; }
   void setClientSize(int width, int height);
   void refresh();
+
+  // A menu item named after the menu it stands for (`mnuEND`), on a QMenu or on the menu bar. Without a
+  // handler the item is disabled: its window is not part of the program yet.
+  QAction* addMenuItem(QWidget* menu, const QString& name, const QString& caption,
+                       std::function<void()> handler);
+  template <class F>
+  QAction* addMenuItem(QWidget* menu, const QString& name, const QString& caption, void (F::*handler)()) {
+    F* self = static_cast<F*>(this);
+    return addMenuItem(menu, name, caption, std::function<void()>([self, handler] { (self->*handler)(); }));
+  }
+  // A submenu of the menu bar or of another menu; the menu and its item carry the name.
+  QMenu* addSubMenu(QWidget* parent, const QString& name, const QString& caption);
 
   // Runs Form_Load once; called by the form factory right after construction.
   void load();

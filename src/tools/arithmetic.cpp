@@ -47,9 +47,7 @@ Form5::Form5(AppContext& app, QWidget* owner) : Form(app, QStringLiteral("Form5"
   Command1->setGeometry(130, 104, 130, 30);
   connect(Command1, &QPushButton::clicked, this, &Form5::Command1_Click);
 
-  QAction* end = menuBar()->addAction(QStringLiteral("終了"));
-  end->setObjectName(QStringLiteral("mnuEND"));
-  connect(end, &QAction::triggered, this, &Form5::mnuEND_Click);
+  addMenuItem(menuBar(), QStringLiteral("mnuEND"), QStringLiteral("終了"), &Form5::mnuEND_Click);
 }
 
 void Form5::Form_Load() {

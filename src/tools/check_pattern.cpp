@@ -62,12 +62,8 @@ Form7::Form7(AppContext& app, QWidget* owner) : Form(app, QStringLiteral("Form7"
     Option1[static_cast<std::size_t>(k)] = option;
   }
 
-  QAction* apply = menuBar()->addAction(QStringLiteral("決定(&E)"));
-  apply->setObjectName(QStringLiteral("mnuDo"));
-  connect(apply, &QAction::triggered, this, &Form7::mnuDo_Click);
-  QAction* end = menuBar()->addAction(QStringLiteral("終了(&Q)"));
-  end->setObjectName(QStringLiteral("mnuEND"));
-  connect(end, &QAction::triggered, this, &Form7::mnuEND_Click);
+  addMenuItem(menuBar(), QStringLiteral("mnuDo"), QStringLiteral("決定(&E)"), &Form7::mnuDo_Click);
+  addMenuItem(menuBar(), QStringLiteral("mnuEND"), QStringLiteral("終了(&Q)"), &Form7::mnuEND_Click);
 }
 
 bool Form7::eventFilter(QObject* watched, QEvent* event) {

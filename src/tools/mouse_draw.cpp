@@ -108,18 +108,15 @@ void Form17::buildControls() {
   connect(Check3, &QCheckBox::toggled, this, [this] { Check3_Click(); });
   connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 
-  auto menu = [this](const char* name, const QString& caption, void (Form17::*handler)()) {
-    QAction* a = menuBar()->addAction(caption);
-    a->setObjectName(QString::fromLatin1(name));
-    connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
-    return a;
-  };
-  mnuGET = menu("mnuGET", QStringLiteral("画像取込"), &Form17::mnuGET_Click);
-  mnuSend = menu("mnuSend", QStringLiteral("画像送信"), &Form17::mnuSend_Click);
-  mnuUPDATE = menu("mnuUPDATE", QStringLiteral("更新"), &Form17::mnuUPDATE_Click);
+  mnuGET =
+      addMenuItem(menuBar(), QStringLiteral("mnuGET"), QStringLiteral("画像取込"), &Form17::mnuGET_Click);
+  mnuSend =
+      addMenuItem(menuBar(), QStringLiteral("mnuSend"), QStringLiteral("画像送信"), &Form17::mnuSend_Click);
+  mnuUPDATE =
+      addMenuItem(menuBar(), QStringLiteral("mnuUPDATE"), QStringLiteral("更新"), &Form17::mnuUPDATE_Click);
   mnuUPDATE->setEnabled(false);
-  mnuUNDO = menu("mnuUNDO", QStringLiteral("戻す"), &Form17::mnuUNDO_Click);
-  mnuEND = menu("mnuEND", QStringLiteral("終了"), &Form17::mnuEND_Click);
+  mnuUNDO = addMenuItem(menuBar(), QStringLiteral("mnuUNDO"), QStringLiteral("戻す"), &Form17::mnuUNDO_Click);
+  mnuEND = addMenuItem(menuBar(), QStringLiteral("mnuEND"), QStringLiteral("終了"), &Form17::mnuEND_Click);
 }
 
 // ---------------------------------------------------------------------------------------------------

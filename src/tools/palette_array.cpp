@@ -44,27 +44,16 @@ Form12::Form12(AppContext& app, QWidget* owner) : Form(app, QStringLiteral("Form
   buildGrid();
 }
 
-QAction* Form12::addMenuAction(QWidget* menu, const QString& name, const QString& caption,
-                               void (Form12::*handler)()) {
-  auto* a = new QAction(caption, menu);
-  a->setObjectName(name);
-  menu->addAction(a);
-  connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
-  return a;
-}
-
 void Form12::buildMenus() {
   QMenuBar* bar = menuBar();
-  QMenu* file = bar->addMenu(QStringLiteral("ファイル(&F)"));
-  file->setObjectName(QStringLiteral("mnuFILE"));
-  file->menuAction()->setObjectName(QStringLiteral("mnuFILE"));
-  addMenuAction(file, QStringLiteral("mnuOPEN"), QStringLiteral("開く(&O)"), &Form12::mnuOPEN_Click);
-  addMenuAction(file, QStringLiteral("mnuOPENPAL"), QStringLiteral("パレットのみロード(&P)"),
-                &Form12::mnuOPENPAL_Click);
-  addMenuAction(file, QStringLiteral("mnuSV"), QStringLiteral("アレイ保存(&S)"), &Form12::mnuSV_Click);
-  addMenuAction(bar, QStringLiteral("mnuPLT"), QStringLiteral("パレット吸上"), &Form12::mnuPLT_Click);
-  addMenuAction(bar, QStringLiteral("mnuPALUNDO"), QStringLiteral("戻す(&Z)"), &Form12::mnuPALUNDO_Click);
-  addMenuAction(bar, QStringLiteral("mnuEND"), QStringLiteral("終了(&Q)"), &Form12::mnuEND_Click);
+  QMenu* file = addSubMenu(bar, QStringLiteral("mnuFILE"), QStringLiteral("ファイル(&F)"));
+  addMenuItem(file, QStringLiteral("mnuOPEN"), QStringLiteral("開く(&O)"), &Form12::mnuOPEN_Click);
+  addMenuItem(file, QStringLiteral("mnuOPENPAL"), QStringLiteral("パレットのみロード(&P)"),
+              &Form12::mnuOPENPAL_Click);
+  addMenuItem(file, QStringLiteral("mnuSV"), QStringLiteral("アレイ保存(&S)"), &Form12::mnuSV_Click);
+  addMenuItem(bar, QStringLiteral("mnuPLT"), QStringLiteral("パレット吸上"), &Form12::mnuPLT_Click);
+  addMenuItem(bar, QStringLiteral("mnuPALUNDO"), QStringLiteral("戻す(&Z)"), &Form12::mnuPALUNDO_Click);
+  addMenuItem(bar, QStringLiteral("mnuEND"), QStringLiteral("終了(&Q)"), &Form12::mnuEND_Click);
 }
 
 void Form12::buildGrid() {

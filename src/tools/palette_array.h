@@ -63,8 +63,6 @@ class Form12 final : public Form {
  private:
   void buildMenus();
   void buildGrid();
-  QAction* addMenuAction(QWidget* menu, const QString& name, const QString& caption,
-                         void (Form12::*handler)());
   void paintSwatch(int i);
   void paintRow(int row);  // 0-based
   void repaintMainWindow();

@@ -53,9 +53,7 @@ Form4::Form4(AppContext& app, QWidget* owner) : Form(app, QStringLiteral("Form4"
   Command2->setGeometry(200, 82, 120, 30);
   connect(Command2, &QPushButton::clicked, this, &Form4::Command2_Click);
 
-  QAction* end = menuBar()->addAction(QStringLiteral("終了"));
-  end->setObjectName(QStringLiteral("mnuEND"));
-  connect(end, &QAction::triggered, this, &Form4::mnuEND_Click);
+  addMenuItem(menuBar(), QStringLiteral("mnuEND"), QStringLiteral("終了"), &Form4::mnuEND_Click);
 }
 
 void Form4::Form_Load() {

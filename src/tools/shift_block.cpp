@@ -46,9 +46,7 @@ void Form15::buildControls() {
     connect(Command1[n], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
   }
 
-  mnuEND = menuBar()->addAction(QStringLiteral("終了"));
-  mnuEND->setObjectName(QStringLiteral("mnuEND"));
-  connect(mnuEND, &QAction::triggered, this, [this] { mnuEND_Click(); });
+  mnuEND = addMenuItem(menuBar(), QStringLiteral("mnuEND"), QStringLiteral("終了"), &Form15::mnuEND_Click);
 }
 
 void Form15::Form_Load() {

@@ -78,12 +78,10 @@ void Form14::buildControls() {
   }
   connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
 
-  mnuGET = menuBar()->addAction(QStringLiteral("画像取得(&G)"));
-  mnuGET->setObjectName(QStringLiteral("mnuGET"));
-  connect(mnuGET, &QAction::triggered, this, [this] { mnuGET_Click(); });
-  mnuEND = menuBar()->addAction(QStringLiteral("終了(&Q)"));
-  mnuEND->setObjectName(QStringLiteral("mnuEND"));
-  connect(mnuEND, &QAction::triggered, this, [this] { mnuEND_Click(); });
+  mnuGET =
+      addMenuItem(menuBar(), QStringLiteral("mnuGET"), QStringLiteral("画像取得(&G)"), &Form14::mnuGET_Click);
+  mnuEND =
+      addMenuItem(menuBar(), QStringLiteral("mnuEND"), QStringLiteral("終了(&Q)"), &Form14::mnuEND_Click);
 }
 
 void Form14::Form_Load() {
