@@ -4,7 +4,7 @@
 
 #include "editor/main_window.h"
 #include "platform/app_context.h"
-#include "platform/swatch.h"
+#include "tools/selected_entry.h"
 
 namespace pf {
 
@@ -13,18 +13,10 @@ Form3::Form3(AppContext& app, QWidget* owner) : Form(app, QStringLiteral("Form3"
   setClientSize(210, 116);
   QWidget* area = clientArea();
 
-  Label1 = new QLabel(QStringLiteral("パレット番号"), area);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setGeometry(10, 10, 90, 22);
-
-  Text1 = new QLineEdit(area);
-  Text1->setObjectName(QStringLiteral("Text1"));
-  Text1->setGeometry(104, 10, 40, 22);
-
-  Label2 = new QLabel(area);
-  Label2->setObjectName(QStringLiteral("Label2"));
-  Label2->setFrameShape(QFrame::Box);
-  Label2->setGeometry(152, 10, 46, 22);
+  const SelectedEntryRow row = BuildSelectedEntryRow(area);
+  Label1 = row.Label1;
+  Text1 = row.Text1;
+  Label2 = row.Label2;
 
   Label3 = new QLabel(area);
   Label3->setObjectName(QStringLiteral("Label3"));
@@ -58,10 +50,7 @@ Form3::Form3(AppContext& app, QWidget* owner) : Form(app, QStringLiteral("Form3"
 void Form3::Form_Load() {
   SharedState& s = app().state;
   s.Form3Open = true;
-  const int n = SelectedPaletteEntry(app());
-  Text1->setText(QString::number(n));
-  const ColorRef c = EntryColour(s.IconPalette[static_cast<std::size_t>(n)]);
-  SetSwatchColour(Label2, c);
+  ShowSelectedEntry({Label1, Text1, Label2}, app());
   showDirection();
   // Selecting the button runs its click handler, which writes the same value back.
   const bool stop = s.LinePaintStopAtOther;

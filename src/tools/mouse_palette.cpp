@@ -5,7 +5,7 @@
 #include "editor/main_window.h"
 #include "model/input_rules.h"
 #include "platform/app_context.h"
-#include "platform/swatch.h"
+#include "tools/selected_entry.h"
 
 namespace pf {
 
@@ -14,19 +14,11 @@ Form1::Form1(AppContext& app, QWidget* owner) : Form(app, QStringLiteral("Form1"
   setClientSize(210, 80);
   QWidget* area = clientArea();
 
-  Label1 = new QLabel(QStringLiteral("パレット番号"), area);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setGeometry(10, 10, 90, 22);
-
-  Text1 = new QLineEdit(area);
-  Text1->setObjectName(QStringLiteral("Text1"));
-  Text1->setGeometry(104, 10, 40, 22);
+  const SelectedEntryRow row = BuildSelectedEntryRow(area);
+  Label1 = row.Label1;
+  Text1 = row.Text1;
+  Label2 = row.Label2;
   connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
-
-  Label2 = new QLabel(area);
-  Label2->setObjectName(QStringLiteral("Label2"));
-  Label2->setFrameShape(QFrame::Box);
-  Label2->setGeometry(152, 10, 46, 22);
 
   Command1 = new QPushButton(QStringLiteral("終了"), area);
   Command1->setObjectName(QStringLiteral("Command1"));
@@ -37,10 +29,7 @@ Form1::Form1(AppContext& app, QWidget* owner) : Form(app, QStringLiteral("Form1"
 void Form1::Form_Load() {
   SharedState& s = app().state;
   s.Form1Open = true;
-  const int n = SelectedPaletteEntry(app());
-  Text1->setText(QString::number(n));
-  const ColorRef c = EntryColour(s.IconPalette[static_cast<std::size_t>(n)]);
-  SetSwatchColour(Label2, c);
+  ShowSelectedEntry({Label1, Text1, Label2}, app());
 }
 
 void Form1::Form_Unload() {
