@@ -16,10 +16,6 @@ namespace {
 constexpr int kClientWidth = 480;
 constexpr int kClientHeight = 572;
 
-QString HexDigit(int v) {
-  return QString::number(v & 0x0F, 16).toUpper();
-}
-
 }  // namespace
 
 void PressLabel::mousePressEvent(QMouseEvent* event) {

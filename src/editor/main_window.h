@@ -19,6 +19,11 @@
 
 namespace pf {
 
+// The digit the grid shows for a palette index: "0" .. "9", "A" .. "F".
+inline QString HexDigit(int v) {
+  return QString::number(v & 0x0F, 16).toUpper();
+}
+
 // A label that reports presses and releases, for the back and forward labels.
 class PressLabel final : public QLabel {
   Q_OBJECT

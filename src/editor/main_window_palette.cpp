@@ -15,9 +15,6 @@ namespace {
 const QString kPaletteFileMessage = QStringLiteral("パレットデータ(pal.pal)がないか、データが不正です。");
 const QString kTooManySetsMessage = QStringLiteral("パレットは最大２０です。これ以上は読みません。");
 
-QString HexDigit(int v) {
-  return QString::number(v & 0x0F, 16).toUpper();
-}
 }  // namespace
 
 int SelectedPaletteEntry(const AppContext& app) {
