@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 namespace pf {
@@ -100,9 +101,13 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
   }
 }
 
-bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string* error) {
+  auto fail = [error](int code) {
+    if (error) *error = std::strerror(code);
+    return false;
+  };
   const std::string name = NameAfterLastSeparator(path);
-  if (name.empty()) return false;  // "folder/" names no file
+  if (name.empty()) return fail(EISDIR);  // "folder/" names no file
   const std::string prefix = path.substr(0, path.size() - name.size());
 
   std::string tempPath;
@@ -110,9 +115,9 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
   for (int attempt = 0; attempt < 16 && rawFd < 0; ++attempt) {
     tempPath = temporaryPath(prefix, name, attempt);
     rawFd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (rawFd < 0 && errno != EEXIST) return false;
+    if (rawFd < 0 && errno != EEXIST) return fail(errno);
   }
-  if (rawFd < 0) return false;
+  if (rawFd < 0) return fail(EEXIST);
   Fd fd(rawFd);
 
   bool ok = true;
@@ -125,8 +130,9 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
   ok = fd.close() && ok;
   ok = ok && ::rename(tempPath.c_str(), path.c_str()) == 0;
   if (!ok) {
+    const int code = errno != 0 ? errno : EIO;
     ::unlink(tempPath.c_str());
-    return false;
+    return fail(code);
   }
   syncFolder(prefix);
   return true;

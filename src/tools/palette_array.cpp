@@ -4,7 +4,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QSaveFile>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -214,13 +213,11 @@ void Form12::mnuSV_Click() {
   const SharedState& s = app().state;
   const std::string text = WritePaletteSets(s.PaletteSets, s.CurrentPaletteSet);
   // Written beside the target and renamed over it, so a failed save leaves the old file whole.
-  QSaveFile file(fileName_);
-  const bool ok =
-      file.open(QIODevice::WriteOnly) &&
-      file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size()) &&
-      file.commit();
-  if (!ok) {
-    app().ui.message(this, file.errorString());
+  std::string error;
+  if (!WriteFileAtomically(LocalPath(fileName_),
+                           std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+                           &error)) {
+    app().ui.message(this, QString::fromLocal8Bit(error.c_str()));
   }
 }
 

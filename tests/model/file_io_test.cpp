@@ -1,9 +1,12 @@
 #include "model/file_io.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 #include <algorithm>
 #include <csignal>
@@ -74,7 +77,9 @@ TEST_F(FileIoTest, FailedWritesLeaveTheTargetAndNoTemporaries) {
   EXPECT_FALSE(WriteFileAtomically(path("taken"), bytesOf("x")));
   EXPECT_EQ(contentOf("taken/inside"), "keep");
   // A folder that does not exist, and a path naming no file.
-  EXPECT_FALSE(WriteFileAtomically(path("missing/a.ico"), bytesOf("x")));
+  std::string why;
+  EXPECT_FALSE(WriteFileAtomically(path("missing/a.ico"), bytesOf("x"), &why));
+  EXPECT_EQ(why, std::strerror(ENOENT)) << "the system's description of the failure";
   EXPECT_FALSE(WriteFileAtomically(dir_.string() + "/", bytesOf("x")));
 
   // The disk filling up mid-write, simulated by a file size limit (which binds root as well).
