@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "model/image_ops.h"
+#include "model/palette_set.h"
 #include "model/shared_state.h"
 #include "platform/drawing.h"
 #include "platform/form.h"
@@ -186,6 +187,9 @@ class IC final : public Form, public CaretWindow {
   QStatusBar* StatusBar1 = nullptr;
   std::array<QLabel*, 3> statusPanels_{};
 };
+
+// Shows what went wrong reading a palette-set file, if anything.
+void ShowPaletteSetResult(AppContext& app, QWidget* parent, PaletteSetRead result);
 
 // The palette entry selected in the main window, 0..15 (0 while there is no main window).
 int SelectedPaletteEntry(const AppContext& app);

@@ -101,23 +101,20 @@ void IC::mnuBCS_Click() {
   MoveCaret(CX, CY);
 }
 
+void ShowPaletteSetResult(AppContext& app, QWidget* parent, PaletteSetRead result) {
+  if (result == PaletteSetRead::TooManySets) app.ui.message(parent, kTooManySetsMessage);
+  if (result == PaletteSetRead::Invalid) app.ui.message(parent, kPaletteFileMessage);
+}
+
 void IC::LoadDefaultPalette() {
   S.IconPalette = Palette{};
   // The file is Pal.pal; accept any spelling of its case, as the file system it came from did.
-  QDir folder(app().programFolder());
+  const QDir folder(app().programFolder());
   const QStringList found = folder.entryList({QStringLiteral("pal.pal")}, QDir::Files, QDir::Name);
-  QFile file(found.isEmpty() ? folder.filePath(QStringLiteral("Pal.pal")) : folder.filePath(found.first()));
-  if (!file.open(QIODevice::ReadOnly)) {
-    app().ui.message(this, kPaletteFileMessage);
-    return;
-  }
-  const QByteArray text = file.read(1 << 20);
-  file.close();
-  const PaletteSetRead result =
-      ReadPaletteSets(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
-                      {S.PaletteSets, S.CurrentPaletteSet, S.IconPalette});
-  if (result == PaletteSetRead::TooManySets) app().ui.message(this, kTooManySetsMessage);
-  if (result == PaletteSetRead::Invalid) app().ui.message(this, kPaletteFileMessage);
+  const QString path = folder.filePath(found.isEmpty() ? QStringLiteral("Pal.pal") : found.first());
+  ShowPaletteSetResult(app(), this,
+                       ReadPaletteSetFile(QFile::encodeName(path).toStdString(),
+                                          {S.PaletteSets, S.CurrentPaletteSet, S.IconPalette}));
 }
 
 void IC::Label1_MouseDown(int index) {

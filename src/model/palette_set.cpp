@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "model/file_io.h"
 #include "model/numeric_text.h"
 
 namespace pf {
@@ -71,6 +72,14 @@ PaletteSetRead ReadPaletteSets(std::string_view text, PaletteSetTargets t,
     if (rowStored) rowStored(static_cast<int>(k));
   }
   return PaletteSetRead::Ok;
+}
+
+PaletteSetRead ReadPaletteSetFile(const std::string& path, PaletteSetTargets targets,
+                                  const std::function<void(int row)>& rowStored) {
+  const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(path);
+  if (!bytes) return PaletteSetRead::Invalid;
+  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  return ReadPaletteSets(text, targets, rowStored);
 }
 
 std::string WritePaletteSets(const std::array<Palette, kPaletteSetCount>& sets, int currentSet) {

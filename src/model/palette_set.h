@@ -30,6 +30,10 @@ struct PaletteSetTargets {
 PaletteSetRead ReadPaletteSets(std::string_view text, PaletteSetTargets targets,
                                const std::function<void(int row)>& rowStored = {});
 
+// Reads a palette-set file from disk; a file that is missing or cannot be read is Invalid.
+PaletteSetRead ReadPaletteSetFile(const std::string& path, PaletteSetTargets targets,
+                                  const std::function<void(int row)>& rowStored = {});
+
 // The whole file for the 20 sets, exactly 20 lines.
 std::string WritePaletteSets(const std::array<Palette, kPaletteSetCount>& sets, int currentSet);
 

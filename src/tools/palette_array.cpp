@@ -24,8 +24,6 @@ namespace {
 
 const QString kPaletteFilter = QStringLiteral("ﾊﾟﾚｯﾄ(*.pal)|*.pal|全て(*.*)|*.*");
 const QString kIconFilter = QStringLiteral("ｱｲｺﾝ(*.ico)|*.ico|全て(*.*)|*.*");
-const QString kInvalidPaletteFile = QStringLiteral("パレットデータ(pal.pal)がないか、データが不正です。");
-const QString kTooManySets = QStringLiteral("パレットは最大２０です。これ以上は読みません。");
 const QString kUnsupported = QStringLiteral("対応していない形式です。");
 constexpr const char* kSwatchProperty = "swatchIndex";
 
@@ -181,22 +179,15 @@ void Form12::mnuOPEN_Click() {
   }
   fileName_ = *chosen;
 
-  const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(LocalPath(fileName_));
-  if (!bytes) {
-    app().ui.message(this, kInvalidPaletteFile);
-    return;
-  }
   SharedState& s = app().state;
-  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-  const PaletteSetRead result = ReadPaletteSets(text, {s.PaletteSets, s.CurrentPaletteSet, s.IconPalette},
-                                                [this](int row) { paintRow(row); });
-  if (result == PaletteSetRead::TooManySets) {
-    app().ui.message(this, kTooManySets);
-  } else if (result == PaletteSetRead::Invalid) {
-    // A line that fails half way has already stored its first colours: show them too.
+  const PaletteSetRead result =
+      ReadPaletteSetFile(LocalPath(fileName_), {s.PaletteSets, s.CurrentPaletteSet, s.IconPalette},
+                         [this](int row) { paintRow(row); });
+  // A line that fails half way has already stored its first colours: show them too.
+  if (result == PaletteSetRead::Invalid) {
     for (int row = 0; row < kRows; ++row) paintRow(row);
-    app().ui.message(this, kInvalidPaletteFile);
   }
+  ShowPaletteSetResult(app(), this, result);
 }
 
 void Form12::mnuSV_Click() {
