@@ -2,29 +2,17 @@
 
 #include <algorithm>
 
+#include "model/icon_layout.h"
+
 namespace pf {
 
 namespace {
 
-constexpr std::size_t kCountOffset = 4;
-constexpr std::size_t kDirectoryOffset = 6;
-constexpr std::size_t kDirectoryEntrySize = 16;
-constexpr std::size_t kDataOffsetInEntry = 12;
-constexpr std::size_t kInfoHeaderSize = 40;
-constexpr std::size_t kBitCountInHeader = 14;
 constexpr std::size_t kEntrySize = 4;
 constexpr std::size_t kRowEntries = 16;
 
 // The description the window shows for a file that ends before the structures it needs.
 constexpr const char* kOutOfRange = "インデックスが有効範囲にありません。";
-
-std::uint32_t Read16(std::span<const std::uint8_t> b, std::size_t at) {
-  return static_cast<std::uint32_t>(b[at] | (b[at + 1] << 8));
-}
-
-std::uint32_t Read32(std::span<const std::uint8_t> b, std::size_t at) {
-  return Read16(b, at) | (Read16(b, at + 2) << 16);
-}
 
 }  // namespace
 
@@ -39,12 +27,12 @@ ColourTableResult ExtractColourTable(std::span<const std::uint8_t> bytes,
   };
 
   const std::size_t size = bytes.size();
-  if (size < kDirectoryOffset + kDirectoryEntrySize) return unsupported();
-  if (Read16(bytes, kCountOffset) == 0) return unsupported();
+  if (size < kDirHeaderSize + kDirEntrySize) return unsupported();
+  if (readLe16(bytes.data() + kImageCountOffset) == 0) return unsupported();
   // 64-bit arithmetic: a data offset near 4 GiB must not wrap around.
-  const std::uint64_t data = Read32(bytes, kDirectoryOffset + kDataOffsetInEntry);
+  const std::uint64_t data = readLe32(bytes.data() + kDirHeaderSize + kEntryImageOffset);
   if (data + kInfoHeaderSize > size) return unsupported();
-  const std::uint32_t bitCount = Read16(bytes, static_cast<std::size_t>(data + kBitCountInHeader));
+  const std::uint32_t bitCount = readLe16(bytes.data() + static_cast<std::size_t>(data + kHeaderBitCount));
   const std::uint64_t table = data + kInfoHeaderSize;
 
   std::size_t colours = 0;

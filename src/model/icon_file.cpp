@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "model/file_io.h"
+#include "model/icon_layout.h"
 #include "model/numeric_text.h"
 #include "model/packing.h"
 
@@ -18,39 +19,9 @@ bool has(Bytes bytes, std::uint64_t offset, std::uint64_t length) {
   return offset <= bytes.size() && length <= bytes.size() - offset;
 }
 
-std::uint16_t u16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-std::uint32_t u32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-std::int32_t s32(const std::uint8_t* p) {
-  return static_cast<std::int32_t>(u32(p));
-}
-
-void put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
-  out[at] = static_cast<std::uint8_t>(value & 0xFF);
-  out[at + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
-}
-void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
-  put16(out, at, value & 0xFFFF);
-  put16(out, at + 2, value >> 16);
-}
-
 void putPalette(std::vector<std::uint8_t>& out, std::size_t at, const Palette& palette) {
   PaletteToBytes(palette, std::span<std::uint8_t, 64>(out.data() + at, 64));
 }
-
-// Offsets inside a directory entry and an information header.
-constexpr std::size_t kDirHeaderSize = 6;
-constexpr std::size_t kDirEntrySize = 16;
-constexpr std::size_t kInfoHeaderSize = 40;
-constexpr std::size_t kEntryWidth = 0;
-constexpr std::size_t kEntryHeight = 1;
-constexpr std::size_t kEntryColourCount = 2;
-constexpr std::size_t kEntryImageOffset = 12;
-constexpr std::size_t kHeaderBitCount = 14;
 
 // The directory of an icon file as far as a scan has looked at it. Entries behind the chosen one are
 // never visited and stay zero, as do their working values.
@@ -69,7 +40,7 @@ bool readEntry(Bytes bytes, IconDirectory& dir, std::size_t i) {
   const std::uint64_t at = kDirHeaderSize + kDirEntrySize * static_cast<std::uint64_t>(i);
   if (!has(bytes, at, kDirEntrySize)) return false;
   std::memcpy(dir.entries[i].data(), bytes.data() + at, kDirEntrySize);
-  const std::uint64_t imageOffset = u32(dir.entries[i].data() + kEntryImageOffset);
+  const std::uint64_t imageOffset = readLe32(dir.entries[i].data() + kEntryImageOffset);
   if (!has(bytes, imageOffset, kInfoHeaderSize)) return false;
   std::memcpy(dir.imageHeaders[i].data(), bytes.data() + imageOffset, kInfoHeaderSize);
   return true;
@@ -80,7 +51,7 @@ bool readEntry(Bytes bytes, IconDirectory& dir, std::size_t i) {
 bool startDirectory(Bytes bytes, IconDirectory& dir) {
   if (!has(bytes, 0, kDirHeaderSize)) return false;
   std::memcpy(dir.header.data(), bytes.data(), kDirHeaderSize);
-  const std::size_t count = u16(dir.header.data() + 4);
+  const std::size_t count = readLe16(dir.header.data() + 4);
   if (count == 0) return false;
   // A directory that claims more entries than the file holds is inconsistent; checking it here also
   // keeps the header lists no larger than the file.
@@ -97,7 +68,7 @@ void commitHeaders(IconDirectory& dir, SharedState& state) {
 }
 
 int chosenBitCount(const SharedState& state, int chosen) {
-  return u16(state.IconImageHeaders[static_cast<std::size_t>(chosen)].data() + kHeaderBitCount);
+  return readLe16(state.IconImageHeaders[static_cast<std::size_t>(chosen)].data() + kHeaderBitCount);
 }
 
 }  // namespace
@@ -120,7 +91,7 @@ IconReadStatus ParseIcon32(Bytes bytes, const IconReadTargets& targets) {
     }
     if (entry[kEntryWidth] == 32 && entry[kEntryHeight] == 32) {
       dir.chosen = static_cast<int>(i);
-      dir.palettePosition = std::uint64_t{u32(entry.data() + kEntryImageOffset)} + kInfoHeaderSize;
+      dir.palettePosition = std::uint64_t{readLe32(entry.data() + kEntryImageOffset)} + kInfoHeaderSize;
       dir.pixelDataSize = kPackedSize;  // 32 x 32 at 4 bits per pixel
       break;
     }
@@ -158,8 +129,8 @@ IconReadStatus ParseBitmap16(Bytes bytes, const IconReadTargets& targets) {
   targets.palette = Palette{};
   std::memcpy(state.BitmapFileHeader.data(), bytes.data(), state.BitmapFileHeader.size());
 
-  const std::int32_t width = s32(info.data() + 4);
-  const std::int32_t height = s32(info.data() + 8);
+  const std::int32_t width = readLeS32(info.data() + 4);
+  const std::int32_t height = readLeS32(info.data() + 8);
   state.BitmapWidth = static_cast<std::int16_t>(width);
   state.BitmapHeight = static_cast<std::int16_t>(height);
 
@@ -171,10 +142,10 @@ IconReadStatus ParseBitmap16(Bytes bytes, const IconReadTargets& targets) {
 
   // Only plain 4-bit data is laid out the way the rows are read; a 1-, 8- or 24-bit, compressed, or
   // other-header bitmap would be shown as noise.
-  const std::uint32_t headerSize = u32(info.data());
-  const std::uint16_t bitCount = u16(info.data() + kHeaderBitCount);
-  const std::uint32_t compression = u32(info.data() + 16);
-  const std::uint32_t coloursUsed = u32(info.data() + 32);
+  const std::uint32_t headerSize = readLe32(info.data());
+  const std::uint16_t bitCount = readLe16(info.data() + kHeaderBitCount);
+  const std::uint32_t compression = readLe32(info.data() + 16);
+  const std::uint32_t coloursUsed = readLe32(info.data() + 32);
   if (bitCount != 4 || headerSize != kInfoHeaderSize || compression != 0) return IconReadStatus::Failed;
   const std::uint64_t paletteCount = coloursUsed != 0 ? coloursUsed : 16;
 
@@ -226,7 +197,7 @@ int ReadIcon16(Bytes bytes, std::span<std::uint8_t> pixels, SharedState& headers
     if (entry[kEntryWidth] == 16 && entry[kEntryHeight] == 16) {
       const double dataSize = 16.0 * 16.0 / (colourCount / 8.0);
       dir.chosen = static_cast<int>(i);
-      dir.palettePosition = std::uint64_t{u32(entry.data() + kEntryImageOffset)} + kInfoHeaderSize;
+      dir.palettePosition = std::uint64_t{readLe32(entry.data() + kEntryImageOffset)} + kInfoHeaderSize;
       dir.pixelDataSize = static_cast<std::uint64_t>(RoundHalfEven(dataSize));
       break;
     }
@@ -279,20 +250,20 @@ std::vector<std::uint8_t> BuildIcon32(const Palette& palette, Bytes packed512, B
   if (packed512.size() < kPackedSize || mask128.size() < kMaskSize) return {};
   std::vector<std::uint8_t> out(kIcon32FileSize, 0);
   // Directory: one image.
-  put16(out, 2, 1);
-  put16(out, 4, 1);
+  putLe16(out, 2, 1);
+  putLe16(out, 4, 1);
   out[6] = 32;
   out[7] = 32;
   out[8] = 16;
-  put32(out, 14, 40 + 64 + kPackedSize + kMaskSize);
-  put32(out, 18, 22);
+  putLe32(out, 14, 40 + 64 + kPackedSize + kMaskSize);
+  putLe32(out, 18, 22);
   // Information header; the height counts the XOR and the AND bitmap together.
-  put32(out, 22, kInfoHeaderSize);
-  put32(out, 26, 32);
-  put32(out, 30, 64);
-  put16(out, 34, 1);
-  put16(out, 36, 4);
-  put32(out, 42, kPackedSize + kMaskSize);
+  putLe32(out, 22, kInfoHeaderSize);
+  putLe32(out, 26, 32);
+  putLe32(out, 30, 64);
+  putLe16(out, 34, 1);
+  putLe16(out, 36, 4);
+  putLe32(out, 42, kPackedSize + kMaskSize);
   putPalette(out, 62, palette);
   std::memcpy(out.data() + 126, packed512.data(), kPackedSize);
   std::memcpy(out.data() + 126 + kPackedSize, mask128.data(), kMaskSize);
@@ -320,19 +291,19 @@ void BuildMaskFromTransparent(Bytes packed512, int transparentIndex, bool opaque
 std::vector<std::uint8_t> BuildIcon16(Bytes iconPixels, const Palette& palette, int transparentIndex) {
   if (iconPixels.size() < static_cast<std::size_t>(kPixelCount)) return {};
   std::vector<std::uint8_t> out(kIcon16FileSize, 0);
-  put16(out, 2, 1);
-  put16(out, 4, 1);
+  putLe16(out, 2, 1);
+  putLe16(out, 4, 1);
   out[6] = 16;
   out[7] = 16;
   out[8] = 16;
-  put32(out, 14, 40 + 64 + 128 + 64);
-  put32(out, 18, 22);
-  put32(out, 22, kInfoHeaderSize);
-  put32(out, 26, 16);
-  put32(out, 30, 32);
-  put16(out, 34, 1);
-  put16(out, 36, 4);
-  put32(out, 42, 128 + 64);
+  putLe32(out, 14, 40 + 64 + 128 + 64);
+  putLe32(out, 18, 22);
+  putLe32(out, 22, kInfoHeaderSize);
+  putLe32(out, 26, 16);
+  putLe32(out, 30, 32);
+  putLe16(out, 34, 1);
+  putLe16(out, 36, 4);
+  putLe32(out, 42, 128 + 64);
   putPalette(out, 62, palette);
 
   constexpr std::size_t kXorAt = 126;
@@ -367,13 +338,13 @@ std::vector<std::uint8_t> BuildBitmapFile(Bytes packed512, int width, int height
   out[0] = 'B';
   out[1] = 'M';
   // The file size field stays 0; readers take the size from the header.
-  put32(out, 10, kBitmapDataOffset);
-  put32(out, 14, kInfoHeaderSize);
-  put32(out, 18, static_cast<std::uint32_t>(width));
-  put32(out, 22, static_cast<std::uint32_t>(height));
-  put16(out, 26, 1);
-  put16(out, 28, 4);
-  put32(out, 34, static_cast<std::uint32_t>(rowSize * h));
+  putLe32(out, 10, kBitmapDataOffset);
+  putLe32(out, 14, kInfoHeaderSize);
+  putLe32(out, 18, static_cast<std::uint32_t>(width));
+  putLe32(out, 22, static_cast<std::uint32_t>(height));
+  putLe16(out, 26, 1);
+  putLe16(out, 28, 4);
+  putLe32(out, 34, static_cast<std::uint32_t>(rowSize * h));
   putPalette(out, 54, palette);
   // Each row is the start of a packed storage row; pixels right of the width go out as they are.
   for (std::size_t r = 0; r < h; ++r) {
