@@ -4,23 +4,14 @@
 #include <cstdlib>
 
 #include "model/icon_file.h"
+#include "parse_marked.h"
 
 namespace {
 
-struct Read {
-  pf::Palette palette{};
-  std::array<std::uint8_t, pf::kPackedSize> packed{};
-  std::array<std::uint8_t, pf::kMaskSize> mask{};
-  pf::IconReadStatus status = pf::IconReadStatus::Failed;
-};
-
-Read parse(std::span<const std::uint8_t> bytes, pf::SharedState& state) {
-  Read r;
-  r.packed.fill(0xEE);
-  r.mask.fill(0xEE);
-  r.status = pf::ParseBitmap16(bytes, {r.palette, r.packed, r.mask, state});
+fuzzing::Read parse(std::span<const std::uint8_t> bytes, pf::SharedState& state) {
+  const fuzzing::Read r = fuzzing::ParseMarked(pf::ParseBitmap16, bytes, state);
   for (const std::uint8_t b : r.mask)
-    if (b != 0xEE) std::abort();  // bitmaps carry no mask
+    if (b != fuzzing::kUntouched) std::abort();  // bitmaps carry no mask
   return r;
 }
 
@@ -28,10 +19,10 @@ Read parse(std::span<const std::uint8_t> bytes, pf::SharedState& state) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static pf::SharedState& state = *new pf::SharedState;
-  const Read first = parse({data, size}, state);
+  const fuzzing::Read first = parse({data, size}, state);
   if (first.status != pf::IconReadStatus::Ok) {
     for (const std::uint8_t b : first.packed)
-      if (b != 0xEE) std::abort();
+      if (b != fuzzing::kUntouched) std::abort();
     return 0;
   }
   const int width = state.BitmapWidth, height = state.BitmapHeight;
@@ -45,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const auto file = pf::BuildBitmapFile(first.packed, width, height, first.palette);
   if (file.empty()) std::abort();
-  const Read second = parse(file, state);
+  const fuzzing::Read second = parse(file, state);
   if (second.status != pf::IconReadStatus::Ok || second.palette != first.palette ||
       second.packed != first.packed || state.BitmapWidth != width || state.BitmapHeight != height) {
     std::abort();

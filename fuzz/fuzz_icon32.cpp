@@ -4,21 +4,12 @@
 #include <cstdlib>
 
 #include "model/icon_file.h"
+#include "parse_marked.h"
 
 namespace {
 
-struct Read {
-  pf::Palette palette{};
-  std::array<std::uint8_t, pf::kPackedSize> packed{};
-  std::array<std::uint8_t, pf::kMaskSize> mask{};
-  pf::IconReadStatus status = pf::IconReadStatus::Failed;
-};
-
-Read parse(std::span<const std::uint8_t> bytes, pf::SharedState& state) {
-  Read r;
-  r.packed.fill(0xEE);
-  r.mask.fill(0xEE);
-  r.status = pf::ParseIcon32(bytes, {r.palette, r.packed, r.mask, state});
+fuzzing::Read parse(std::span<const std::uint8_t> bytes, pf::SharedState& state) {
+  const fuzzing::Read r = fuzzing::ParseMarked(pf::ParseIcon32, bytes, state);
   return r;
 }
 
@@ -26,7 +17,7 @@ Read parse(std::span<const std::uint8_t> bytes, pf::SharedState& state) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static pf::SharedState& state = *new pf::SharedState;
-  const Read first = parse({data, size}, state);
+  const fuzzing::Read first = parse({data, size}, state);
   if (first.status == pf::IconReadStatus::HeightTooLarge ||
       first.status == pf::IconReadStatus::WidthTooLarge) {
     std::abort();  // only bitmaps have size messages
@@ -34,14 +25,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (first.status != pf::IconReadStatus::Ok) {
     // A rejected file leaves pixels and mask alone.
     for (const std::uint8_t b : first.packed)
-      if (b != 0xEE) std::abort();
+      if (b != fuzzing::kUntouched) std::abort();
     for (const std::uint8_t b : first.mask)
-      if (b != 0xEE) std::abort();
+      if (b != fuzzing::kUntouched) std::abort();
     return 0;
   }
   const auto file = pf::BuildIcon32(first.palette, first.packed, first.mask);
   if (file.size() != pf::kIcon32FileSize) std::abort();
-  const Read second = parse(file, state);
+  const fuzzing::Read second = parse(file, state);
   if (second.status != pf::IconReadStatus::Ok || second.palette != first.palette ||
       second.packed != first.packed || second.mask != first.mask) {
     std::abort();

@@ -23,6 +23,30 @@ void putPalette(std::vector<std::uint8_t>& out, std::size_t at, const Palette& p
   PaletteToBytes(palette, std::span<std::uint8_t, 64>(out.data() + at, 64));
 }
 
+// A single-image 16-colour icon file of edge `edge`: directory, information header and palette filled
+// in, the XOR bitmap (at 126) and the AND bitmap behind it left zero for the caller.
+std::vector<std::uint8_t> SingleIconFile(int edge, std::size_t xorBytes, std::size_t andBytes,
+                                         const Palette& palette) {
+  const std::size_t imageBytes = kInfoHeaderSize + 64 + xorBytes + andBytes;
+  std::vector<std::uint8_t> out(22 + imageBytes, 0);
+  putLe16(out, 2, 1);  // type: icon
+  putLe16(out, 4, 1);  // one image
+  out[6] = static_cast<std::uint8_t>(edge);
+  out[7] = static_cast<std::uint8_t>(edge);
+  out[8] = 16;  // colour count
+  putLe32(out, 14, static_cast<std::uint32_t>(imageBytes));
+  putLe32(out, 18, 22);
+  // Information header; the height counts the XOR and the AND bitmap together.
+  putLe32(out, 22, kInfoHeaderSize);
+  putLe32(out, 26, static_cast<std::uint32_t>(edge));
+  putLe32(out, 30, static_cast<std::uint32_t>(2 * edge));
+  putLe16(out, 34, 1);
+  putLe16(out, 36, 4);
+  putLe32(out, 42, static_cast<std::uint32_t>(xorBytes + andBytes));
+  putPalette(out, 62, palette);
+  return out;
+}
+
 // The directory of an icon file as far as a scan has looked at it. Entries behind the chosen one are
 // never visited and stay zero, as do their working values.
 struct IconDirectory {
@@ -248,23 +272,7 @@ std::optional<ExchangeImage> ReadExchangeFile(const std::string& path) {
 
 std::vector<std::uint8_t> BuildIcon32(const Palette& palette, Bytes packed512, Bytes mask128) {
   if (packed512.size() < kPackedSize || mask128.size() < kMaskSize) return {};
-  std::vector<std::uint8_t> out(kIcon32FileSize, 0);
-  // Directory: one image.
-  putLe16(out, 2, 1);
-  putLe16(out, 4, 1);
-  out[6] = 32;
-  out[7] = 32;
-  out[8] = 16;
-  putLe32(out, 14, 40 + 64 + kPackedSize + kMaskSize);
-  putLe32(out, 18, 22);
-  // Information header; the height counts the XOR and the AND bitmap together.
-  putLe32(out, 22, kInfoHeaderSize);
-  putLe32(out, 26, 32);
-  putLe32(out, 30, 64);
-  putLe16(out, 34, 1);
-  putLe16(out, 36, 4);
-  putLe32(out, 42, kPackedSize + kMaskSize);
-  putPalette(out, 62, palette);
+  std::vector<std::uint8_t> out = SingleIconFile(32, kPackedSize, kMaskSize, palette);
   std::memcpy(out.data() + 126, packed512.data(), kPackedSize);
   std::memcpy(out.data() + 126 + kPackedSize, mask128.data(), kMaskSize);
   return out;
@@ -290,21 +298,7 @@ void BuildMaskFromTransparent(Bytes packed512, int transparentIndex, bool opaque
 
 std::vector<std::uint8_t> BuildIcon16(Bytes iconPixels, const Palette& palette, int transparentIndex) {
   if (iconPixels.size() < static_cast<std::size_t>(kPixelCount)) return {};
-  std::vector<std::uint8_t> out(kIcon16FileSize, 0);
-  putLe16(out, 2, 1);
-  putLe16(out, 4, 1);
-  out[6] = 16;
-  out[7] = 16;
-  out[8] = 16;
-  putLe32(out, 14, 40 + 64 + 128 + 64);
-  putLe32(out, 18, 22);
-  putLe32(out, 22, kInfoHeaderSize);
-  putLe32(out, 26, 16);
-  putLe32(out, 30, 32);
-  putLe16(out, 34, 1);
-  putLe16(out, 36, 4);
-  putLe32(out, 42, 128 + 64);
-  putPalette(out, 62, palette);
+  std::vector<std::uint8_t> out = SingleIconFile(16, 128, 64, palette);
 
   constexpr std::size_t kXorAt = 126;
   constexpr std::size_t kAndAt = kXorAt + 128;
