@@ -4,6 +4,7 @@
 #include <QSet>
 
 #include "editor/main_window.h"
+#include "platform/local_path.h"
 #include "platform/message_channel.h"
 #include "tools/arithmetic.h"
 #include "tools/check_pattern.h"
@@ -20,7 +21,7 @@ namespace pf {
 
 namespace detail {
 AppStorage::AppStorage(const QString& programFolder)
-    : settingsFile(QDir(programFolder).filePath(QStringLiteral("PF.ini")).toStdString()) {}
+    : settingsFile(LocalPath(QDir(programFolder).filePath(QStringLiteral("PF.ini")))) {}
 }  // namespace detail
 
 App::App(Ui& ui, const QString& programFolder, const QString& channelPath)
@@ -46,6 +47,10 @@ IC* App::start() {
 }
 
 IC* App::mainWindow() const {
+  return main_;
+}
+
+EditorLink* App::editor() const {
   return main_;
 }
 

@@ -30,6 +30,7 @@ class App final : private detail::AppStorage, public AppContext {
   // Creates, loads and shows the main window.
   IC* start();
   IC* mainWindow() const;
+  EditorLink* editor() const override;
   // Creates a window by its form name (for restoring layouts); nullptr for an unknown name.
   Form* createByName(const QString& formName);
 

@@ -2,6 +2,7 @@
 
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <algorithm>
 
 #include "model/history.h"
 #include "model/line_paint.h"
@@ -159,6 +160,15 @@ void IC::setStatusPanel(int panel, const QString& text) {
 
 void IC::setFileMenuEnabled(bool enabled) {
   if (QMenu* file = menu(QStringLiteral("mnuF"))) file->menuAction()->setEnabled(enabled);
+}
+
+bool IC::fileMenuEnabled() const {
+  const QMenu* file = menu(QStringLiteral("mnuF"));
+  return file && file->menuAction()->isEnabled();
+}
+
+int IC::selectedPaletteNumber() const {
+  return std::clamp(SelectPalNum, 0, 15);
 }
 
 QAction* IC::menuAction(const QString& name) const {

@@ -15,6 +15,7 @@
 #include "model/palette_set.h"
 #include "model/shared_state.h"
 #include "platform/drawing.h"
+#include "platform/editor_link.h"
 #include "platform/form.h"
 #include "platform/message_channel.h"
 
@@ -39,7 +40,7 @@ class PressLabel final : public QLabel {
   void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
-class IC final : public Form, public CaretWindow {
+class IC final : public Form, public CaretWindow, public EditorLink {
   Q_OBJECT
  public:
   static constexpr const char* kFormName = "IC";
@@ -57,8 +58,15 @@ class IC final : public Form, public CaretWindow {
   bool Opaque = false;
   bool KeepMask = false;
 
-  // Repaints canvas, previews and palette panel, storing an undo record when the pixels changed.
-  void DoShow();
+  // What other windows see of the editor.
+  void DoShow() override;
+  int selectedPaletteNumber() const override;
+  int caretX() const override { return CX; }
+  int caretY() const override { return CY; }
+  const QString& fileName() const override { return FileName; }
+  void AutoFileOpen(const QString& name) override;
+  void AllClose() override;
+
   // mode 0 plain, 1 also keeps a clean copy of the 5x preview, 2 first reloads the default palette.
   void RedisplayAll(int mode);
   void MoveCaret(int x, int y);
@@ -67,8 +75,6 @@ class IC final : public Form, public CaretWindow {
   void ShowSelectedColour(int n);
   void LoadDefaultPalette();
 
-  // Opens the named file like a drop.
-  void AutoFileOpen(const QString& name);
   // Processes the last message the hook recorded.
   void GetICOFromIFM();
   void LoadExchangeFile();
@@ -105,9 +111,6 @@ class IC final : public Form, public CaretWindow {
   void mnuVersion_Click();
   void mnuEND_Click();
 
-  // Unloads every window whose caption does not contain "Pictoforge".
-  void AllClose();
-
   // The back (0) and forward (1) labels.
   void Label1_MouseDown(int index);
   void Label1_MouseUp(int index);
@@ -121,9 +124,6 @@ class IC final : public Form, public CaretWindow {
   bool acceptsDrops() const override { return true; }
   void Form_OLEDragDrop(const QStringList& files) override;
 
-  // The palette conversion and arithmetic windows lock the File menu while they are open.
-  void setFileMenuEnabled(bool enabled);
-
   // State tests and tool windows look at.
   int curColumn() const { return CurColumn; }
   int curRow() const { return CurRow; }
@@ -133,8 +133,12 @@ class IC final : public Form, public CaretWindow {
   void setSkipHistoryOnce(bool skip) { SkipHistoryOnce = skip; }
   QString statusPanel(int panel) const;  // 1..3
   QAction* menuAction(const QString& name) const;
+  bool fileMenuEnabled() const;
   QMenu* menu(const QString& name) const;
   const CaretColours& caretColours() const { return Colours; }
+
+ protected:
+  void setFileMenuEnabled(bool enabled) override;
 
  private:
   void buildMenus();
@@ -187,11 +191,5 @@ class IC final : public Form, public CaretWindow {
   QStatusBar* StatusBar1 = nullptr;
   std::array<QLabel*, 3> statusPanels_{};
 };
-
-// Shows what went wrong reading a palette-set file, if anything.
-void ShowPaletteSetResult(AppContext& app, QWidget* parent, PaletteSetRead result);
-
-// The palette entry selected in the main window, 0..15 (0 while there is no main window).
-int SelectedPaletteEntry(const AppContext& app);
 
 }  // namespace pf

@@ -7,6 +7,7 @@
 #include "model/icon_file.h"
 #include "model/packing.h"
 #include "platform/app_context.h"
+#include "platform/local_path.h"
 #include "tools/bitmap_size.h"
 
 namespace pf {
@@ -26,7 +27,7 @@ QString NameOnly(const QString& path) {
 }  // namespace
 
 QString IC::askFileName(const QString& key, const QString& filter, bool save) {
-  FileDialogOptions options;
+  FileDialogOptions options = dialogOptions();
   options.filter = filter;
   options.initialFolder = QString::fromStdString(lastFolder(app().settings, key.toStdString()));
   options.mustExist = !save;
@@ -54,7 +55,7 @@ void IC::afterLoad(bool redrawPanel) {
 void IC::openFileName() {
   if (FileName.contains(QLatin1String(".ico")) || FileName.contains(QLatin1String(".ICO"))) {
     const IconReadStatus status =
-        ReadIconFile(FileName.toStdString(), 0,
+        ReadIconFile(LocalPath(FileName), 0,
                      {S.IconPalette, First(PackedPixels, kPackedSize), First(S.IconMask, kMaskSize), S});
     if (status != IconReadStatus::Ok) {
       FileName.clear();
@@ -69,7 +70,7 @@ void IC::openFileName() {
     // A rejected bitmap must not leave the icon with a black palette behind the unchanged picture.
     const Palette before = S.IconPalette;
     const IconReadStatus status =
-        ReadIconFile(BitmapFileName.toStdString(), 1,
+        ReadIconFile(LocalPath(BitmapFileName), 1,
                      {S.IconPalette, First(PackedPixels, kPackedSize), First(S.IconMask, kMaskSize), S});
     if (status == IconReadStatus::HeightTooLarge)
       app().ui.message(this, QStringLiteral("高さが、32を超えています。"));
@@ -120,7 +121,7 @@ void IC::mnuSAVE_Click() {
     BuildMaskFromTransparent(First(PackedPixels, kPackedSize), S.TransparentIndex, Opaque,
                              First(S.IconMask, kMaskSize));
   }
-  if (!WriteIcon32(FileName.toStdString(), S.IconPalette, First(PackedPixels, kPackedSize),
+  if (!WriteIcon32(LocalPath(FileName), S.IconPalette, First(PackedPixels, kPackedSize),
                    First(S.IconMask, kMaskSize))) {
     app().ui.message(this, kCannotOpen);
   }
@@ -134,9 +135,9 @@ void IC::mnuFBSAVE_Click() {
   BitmapFileName = chosen;
   if (!BitmapFileName.contains(QLatin1String(".bmp"), Qt::CaseInsensitive))
     BitmapFileName += QLatin1String(".bmp");
-  app().showModal(app().create<Form6>());
+  app().showModal<Form6>();
   PackPixels32(S.IconPixels, First(PackedPixels, kPackedSize));
-  if (WriteBitmapFile(BitmapFileName.toStdString(), First(PackedPixels, kPackedSize), S.BitmapWidth,
+  if (WriteBitmapFile(LocalPath(BitmapFileName), First(PackedPixels, kPackedSize), S.BitmapWidth,
                       S.BitmapHeight, S.IconPalette) != 0) {
     app().ui.message(this, QStringLiteral("SAVEできませんでした。"));
   }
@@ -149,7 +150,7 @@ void IC::mnuHexLoad_Click() {
   if (chosen.isEmpty()) return;
   FileName = chosen;
   if (!FileName.contains(QLatin1String(".ico"), Qt::CaseInsensitive)) return;
-  if (ReadIcon16(FileName.toStdString(), First(S.IconPixels, kPixelCount), S) != 0) {
+  if (ReadIcon16(LocalPath(FileName), First(S.IconPixels, kPixelCount), S) != 0) {
     app().ui.message(this, QStringLiteral("１６色でないか、または、サイズがことなります。"));
     return;
   }
@@ -163,7 +164,7 @@ void IC::mnuHexIcon_Click() {
   if (chosen.isEmpty()) return;
   FileName = chosen;
   if (!FileName.contains(QLatin1String(".ico"), Qt::CaseInsensitive)) FileName += QLatin1String(".ico");
-  if (!WriteIcon16(FileName.toStdString(), First(S.IconPixels, kPixelCount), S.IconPalette,
+  if (!WriteIcon16(LocalPath(FileName), First(S.IconPixels, kPixelCount), S.IconPalette,
                    Opaque ? -1 : S.TransparentIndex)) {
     app().ui.message(this, kCannotOpen);
   }
@@ -212,7 +213,7 @@ void IC::GetICOFromIFM() {
 }
 
 void IC::LoadExchangeFile() {
-  const std::optional<ExchangeImage> image = ReadExchangeFile(ReceivedFileName.toStdString());
+  const std::optional<ExchangeImage> image = ReadExchangeFile(LocalPath(ReceivedFileName));
   if (!image) return;
   std::fill_n(S.IconPixels.begin(), kPixelCount, std::uint8_t{0});
   std::fill_n(PackedPixels.begin(), kPackedSize, std::uint8_t{0});

@@ -8,19 +8,10 @@
 #include "model/numeric_text.h"
 #include "model/palette_set.h"
 #include "platform/app_context.h"
+#include "platform/local_path.h"
+#include "platform/palette_set_messages.h"
 
 namespace pf {
-
-namespace {
-const QString kPaletteFileMessage = QStringLiteral("パレットデータ(pal.pal)がないか、データが不正です。");
-const QString kTooManySetsMessage = QStringLiteral("パレットは最大２０です。これ以上は読みません。");
-
-}  // namespace
-
-int SelectedPaletteEntry(const AppContext& app) {
-  const IC* ic = app.find<IC>();
-  return ic ? std::clamp(ic->SelectPalNum, 0, 15) : 0;
-}
 
 void IC::DrawPalettePanel() {
   Surface& w = client();
@@ -101,20 +92,14 @@ void IC::mnuBCS_Click() {
   MoveCaret(CX, CY);
 }
 
-void ShowPaletteSetResult(AppContext& app, QWidget* parent, PaletteSetRead result) {
-  if (result == PaletteSetRead::TooManySets) app.ui.message(parent, kTooManySetsMessage);
-  if (result == PaletteSetRead::Invalid) app.ui.message(parent, kPaletteFileMessage);
-}
-
 void IC::LoadDefaultPalette() {
   S.IconPalette = Palette{};
   // The file is Pal.pal; accept any spelling of its case, as the file system it came from did.
   const QDir folder(app().programFolder());
   const QStringList found = folder.entryList({QStringLiteral("pal.pal")}, QDir::Files, QDir::Name);
   const QString path = folder.filePath(found.isEmpty() ? QStringLiteral("Pal.pal") : found.first());
-  ShowPaletteSetResult(app(), this,
-                       ReadPaletteSetFile(QFile::encodeName(path).toStdString(),
-                                          {S.PaletteSets, S.CurrentPaletteSet, S.IconPalette}));
+  ShowPaletteSetResult(
+      app(), this, ReadPaletteSetFile(LocalPath(path), {S.PaletteSets, S.CurrentPaletteSet, S.IconPalette}));
 }
 
 void IC::Label1_MouseDown(int index) {

@@ -73,12 +73,17 @@ void syncFolder(const std::string& prefix) {
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::string* error) {
+  auto fail = [error](int code) -> std::optional<std::vector<std::uint8_t>> {
+    if (error) *error = std::strerror(code);
+    return std::nullopt;
+  };
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (fd.get() < 0) return std::nullopt;
+  if (fd.get() < 0) return fail(errno);
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  if (st.st_size < 0 || static_cast<std::uint64_t>(st.st_size) > kMaxReadSize) return std::nullopt;
+  if (::fstat(fd.get(), &st) != 0) return fail(errno);
+  if (!S_ISREG(st.st_mode)) return fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+  if (st.st_size < 0 || static_cast<std::uint64_t>(st.st_size) > kMaxReadSize) return fail(EFBIG);
 
   // The size is only a hint: the file may grow or shrink while it is read.
   try {
@@ -89,15 +94,15 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
       const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
       if (n < 0) {
         if (errno == EINTR) continue;
-        return std::nullopt;
+        return fail(errno);
       }
       if (n == 0) break;
-      if (bytes.size() + static_cast<std::size_t>(n) > kMaxReadSize) return std::nullopt;
+      if (bytes.size() + static_cast<std::size_t>(n) > kMaxReadSize) return fail(EFBIG);
       bytes.insert(bytes.end(), chunk, chunk + n);
     }
     return bytes;
   } catch (const std::bad_alloc&) {
-    return std::nullopt;  // a file the program cannot hold is a file it cannot read
+    return fail(ENOMEM);  // a file the program cannot hold is a file it cannot read
   }
 }
 

@@ -14,8 +14,9 @@ namespace pf {
 inline constexpr std::size_t kMaxReadSize = std::size_t{64} * 1024 * 1024;
 
 // The whole content of a regular file, or nothing when it cannot be opened or read, is not a regular
-// file, or is larger than kMaxReadSize.
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
+// file, or is larger than kMaxReadSize. `error`, when given, receives the system's description of what
+// failed.
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::string* error = nullptr);
 
 // Writes the bytes to a temporary file in the target's folder, flushes it to disk and renames it over the
 // target. On any failure the temporary file is removed and an existing target is left as it was. A

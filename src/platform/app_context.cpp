@@ -11,12 +11,18 @@ QString AppContext::programFile(const QString& name) const {
   return QDir(programFolder_).filePath(name);
 }
 
+int SelectedPaletteEntry(const AppContext& app) {
+  const EditorLink* editor = app.editor();
+  return editor ? editor->selectedPaletteNumber() : 0;
+}
+
 void AppContext::processEvents() {
   QCoreApplication::processEvents();
 }
 
-void AppContext::showModal(Form* form) {
+void AppContext::runModal(Form* form) {
   QPointer<Form> watched = form;
+  if (form->isUnloaded()) return;
   form->setWindowModality(Qt::ApplicationModal);
   QEventLoop loop;
   QObject::connect(form, &Form::unloaded, &loop, &QEventLoop::quit);

@@ -10,6 +10,7 @@
 
 #include "model/profile.h"
 #include "model/shared_state.h"
+#include "platform/editor_link.h"
 #include "platform/form_registry.h"
 #include "platform/ui.h"
 
@@ -43,11 +44,18 @@ class AppContext {
   // Where the main window listens for file names from other programs.
   const QString& channelPath() const { return channelPath_; }
 
+  // The main editor window, or nullptr before it exists.
+  virtual EditorLink* editor() const = 0;
+
   // Lets pending window events run.
   void processEvents();
 
-  // Shows a window and waits until it closes, with the other windows blocked meanwhile.
-  void showModal(Form* form);
+  // Creates a new instance of a window and waits until it closes, with the other windows blocked
+  // meanwhile. The modality is set before the window is first shown: Qt ignores a change on a visible one.
+  template <class F>
+  void showModal() {
+    runModal(loadNew<F>());
+  }
 
   // The one shared instance of a window, created and shown on first use; an open one is brought forward.
   template <class F>
@@ -65,9 +73,7 @@ class AppContext {
   // A new instance of a window, loaded and shown.
   template <class F>
   F* create() {
-    F* form = new F(*this, ownerFor(QString::fromLatin1(F::kFormName)));
-    forms.add(form);
-    form->load();
+    F* form = loadNew<F>();
     if (!form->isUnloaded()) showForm(form);
     return form;
   }
@@ -79,6 +85,16 @@ class AppContext {
   }
 
  protected:
+  // A new instance of a window, loaded but not yet shown.
+  template <class F>
+  F* loadNew() {
+    F* form = new F(*this, ownerFor(QString::fromLatin1(F::kFormName)));
+    forms.add(form);
+    form->load();
+    return form;
+  }
+  void runModal(Form* form);
+
   // The window that owns a new window of this name (kept above it), or nullptr for none.
   virtual QWidget* ownerFor(const QString& formName) = 0;
   virtual void showForm(Form* form);

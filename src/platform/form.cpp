@@ -8,8 +8,11 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QRegularExpression>
 #include <QUrl>
 #include <cmath>
+#include <utility>
 
 #include "platform/app_context.h"
 
@@ -110,7 +113,13 @@ QAction* Form::addMenuItem(QWidget* menu, const QString& name, const QString& ca
   action->setObjectName(name);
   menu->addAction(action);
   if (handler) {
-    connect(action, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+    connect(action, &QAction::triggered, this, [this, action, handler = std::move(handler)] {
+      // Dialogs the command opens are titled after it.
+      const QString outer = std::exchange(runningCommand_, CaptionWithoutAccelerator(action->text()));
+      const QPointer<Form> self = this;
+      handler();
+      if (!self.isNull()) runningCommand_ = outer;
+    });
   } else {
     action->setEnabled(false);
   }
@@ -127,6 +136,20 @@ QMenu* Form::addSubMenu(QWidget* parent, const QString& name, const QString& cap
   m->setObjectName(name);
   m->menuAction()->setObjectName(name);
   return m;
+}
+
+FileDialogOptions Form::dialogOptions() const {
+  FileDialogOptions options;
+  options.title = runningCommand_;
+  return options;
+}
+
+QString CaptionWithoutAccelerator(const QString& caption) {
+  static const QRegularExpression accelerator(QStringLiteral("\\(&[^)]\\)$"));
+  QString text = caption;
+  text.remove(accelerator);
+  text.remove(QLatin1Char('&'));
+  return text;
 }
 
 void Form::load() {
@@ -150,7 +173,11 @@ void Form::activate() {
 
 bool Form::event(QEvent* e) {
   if (e->type() == QEvent::WindowActivate) activate();
-  return QMainWindow::event(e);
+  const bool handled = QMainWindow::event(e);
+  // A window manager that prevents focus stealing never activates a new window; its first-activation
+  // work must not wait for a click.
+  if (e->type() == QEvent::Show && !activated_ && !unloaded_) activate();
+  return handled;
 }
 
 void Form::closeEvent(QCloseEvent* e) {

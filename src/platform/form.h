@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "platform/surface.h"
+#include "platform/ui.h"
 
 namespace pf {
 
@@ -66,6 +67,10 @@ class Form : public QMainWindow {
   // A submenu of the menu bar or of another menu; the menu and its item carry the name.
   QMenu* addSubMenu(QWidget* parent, const QString& name, const QString& caption);
 
+  // File dialog options whose title is the caption of the menu command being run, without its
+  // accelerator ("開く(&O)" gives "開く"); windows fill in the rest.
+  FileDialogOptions dialogOptions() const;
+
   // Runs Form_Load once; called by the form factory right after construction.
   void load();
   // Closes the window: Form_Unload runs and the form is deleted later.
@@ -105,7 +110,11 @@ class Form : public QMainWindow {
   bool unloaded_ = false;
   bool activated_ = false;
   bool inFirstActivation_ = false;
+  QString runningCommand_;
 };
+
+// A menu caption without its accelerator: "開く(&O)" -> "開く", "&Save" -> "Save".
+QString CaptionWithoutAccelerator(const QString& caption);
 
 // Windows key codes and shift state for a Qt key event (0 for keys we do not map).
 int KeyCodeOf(const QKeyEvent& event);

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <span>
 
-#include "editor/main_window.h"
 #include "model/input_rules.h"
 #include "model/numeric_text.h"
 #include "model/palette_tools.h"
@@ -54,15 +53,14 @@ void Form5::Form_Load() {
   app().state.Form5Open = true;
   Option1[0]->setChecked(true);
   Option1_Click(0);
-  if (IC* ic = app().find<IC>()) ic->setFileMenuEnabled(false);
+  if (EditorLink* editor = app().editor()) editor->holdFileMenu();
   // The random fill seeds its own generator from the time of day each time it runs.
 }
 
 void Form5::Form_Unload() {
   SharedState& s = app().state;
   s.Form5Open = false;
-  // The palette conversion window holds the same lock; leave the menu locked while it is still open.
-  if (IC* ic = app().find<IC>()) ic->setFileMenuEnabled(!s.Form4Open);
+  if (EditorLink* editor = app().editor()) editor->releaseFileMenu();
 }
 
 void Form5::Option1_Click(int index) {
@@ -85,7 +83,7 @@ void Form5::Command1_Click() {
         static_cast<int>(std::clamp<std::int64_t>(ReadHex(Text1->text().toStdString()), 0, 15));
     ApplyArithmetic(std::span(s.IconPixels), mode, operand);
   }
-  if (IC* ic = app().find<IC>()) ic->DoShow();
+  if (EditorLink* editor = app().editor()) editor->DoShow();
 }
 
 void Form5::mnuEND_Click() {

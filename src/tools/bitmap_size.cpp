@@ -29,7 +29,7 @@ Form6::Form6(AppContext& app, QWidget* owner) : Form(app, QStringLiteral("Form6"
     b->setGeometry(16, o.top, 90, 22);
     group->addButton(b, o.index);
     Option1[static_cast<std::size_t>(o.index)] = b;
-    connect(b, &QRadioButton::clicked, this, &Form6::updateLists);
+    connect(b, &QRadioButton::toggled, this, &Form6::updateLists);
   }
 
   const char* listCaptions[2] = {"縦（Height）", "横（Width）"};

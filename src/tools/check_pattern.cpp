@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <span>
 
-#include "editor/main_window.h"
 #include "model/input_rules.h"
 #include "model/numeric_text.h"
 #include "model/palette_tools.h"
@@ -141,7 +140,7 @@ void Form7::mnuDo_Click() {
   const std::optional<CheckPattern> pattern = BuildCheckPattern(c1, c2, size);
   if (!pattern) return;
   ApplyCheckPattern(std::span(app().state.IconPixels), *pattern, static_cast<CombineMode>(mode_));
-  if (IC* ic = app().find<IC>()) ic->DoShow();
+  if (EditorLink* editor = app().editor()) editor->DoShow();
 }
 
 void Form7::mnuEND_Click() {

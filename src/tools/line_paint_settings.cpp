@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "editor/main_window.h"
 #include "platform/app_context.h"
 #include "tools/selected_entry.h"
 

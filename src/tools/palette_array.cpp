@@ -4,18 +4,17 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <cerrno>
-#include <cstring>
 #include <optional>
 #include <string_view>
 #include <vector>
 
-#include "editor/main_window.h"
 #include "model/colour_table.h"
 #include "model/file_io.h"
 #include "model/palette_set.h"
 #include "model/profile.h"
 #include "platform/app_context.h"
+#include "platform/local_path.h"
+#include "platform/palette_set_messages.h"
 #include "platform/swatch.h"
 
 namespace pf {
@@ -26,10 +25,6 @@ const QString kPaletteFilter = QStringLiteral("ﾊﾟﾚｯﾄ(*.pal)|*.pal|全�
 const QString kIconFilter = QStringLiteral("ｱｲｺﾝ(*.ico)|*.ico|全て(*.*)|*.*");
 const QString kUnsupported = QStringLiteral("対応していない形式です。");
 constexpr const char* kSwatchProperty = "swatchIndex";
-
-std::string LocalPath(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
 
 }  // namespace
 
@@ -70,8 +65,11 @@ void Form12::buildGrid() {
       check->hide();
       continue;
     }
-    connect(option, &QRadioButton::clicked, this, [this, p] { Option1_Click(p); });
-    connect(check, &QCheckBox::clicked, this, [this, p] { Check1_Click(p); });
+    // Toggled, not clicked: the arrow keys and assistive technology choose a row too.
+    connect(option, &QRadioButton::toggled, this, [this, p](bool checked) {
+      if (checked) Option1_Click(p);
+    });
+    connect(check, &QCheckBox::toggled, this, [this, p] { Check1_Click(p); });
   }
   for (int i = 0; i <= kSwatches; ++i) {
     auto* swatch = new QLabel(area);
@@ -101,8 +99,8 @@ void Form12::Form_Load() {
   for (int p = 1; p <= kRows; ++p) {
     QCheckBox* check = Check1[static_cast<std::size_t>(p)];
     if (p == current + 1) {
+      // Checking the row takes its palette.
       Option1[static_cast<std::size_t>(p)]->setChecked(true);
-      Option1_Click(p);
       check->setChecked(true);
       check->setEnabled(true);
     } else {
@@ -168,7 +166,7 @@ void Form12::mnuPALUNDO_Click() {
 }
 
 void Form12::mnuOPEN_Click() {
-  FileDialogOptions options;
+  FileDialogOptions options = dialogOptions();
   options.filter = kPaletteFilter;
   options.initialFolder = app().programFolder();
   options.mustExist = true;
@@ -191,7 +189,7 @@ void Form12::mnuOPEN_Click() {
 }
 
 void Form12::mnuSV_Click() {
-  FileDialogOptions options;
+  FileDialogOptions options = dialogOptions();
   options.filter = kPaletteFilter;
   options.initialFolder = app().programFolder();
   options.askOverwrite = true;
@@ -213,7 +211,7 @@ void Form12::mnuSV_Click() {
 }
 
 void Form12::mnuOPENPAL_Click() {
-  FileDialogOptions options;
+  FileDialogOptions options = dialogOptions();
   options.filter = kIconFilter;
   options.initialFolder = rememberedFolder();
   options.mustExist = true;
@@ -225,12 +223,10 @@ void Form12::mnuOPENPAL_Click() {
   fileName_ = *chosen;
   rememberFolder(fileName_);
 
-  errno = 0;
-  const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(LocalPath(fileName_));
+  std::string error;
+  const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(LocalPath(fileName_), &error);
   if (!bytes) {
-    const int error = errno;
-    app().ui.message(this,
-                     kUnsupported + (error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : QString()));
+    app().ui.message(this, kUnsupported + QString::fromLocal8Bit(error.c_str()));
     fileName_.clear();
     return;
   }
@@ -280,7 +276,7 @@ void Form12::paintRow(int row) {
 }
 
 void Form12::repaintMainWindow() {
-  if (IC* ic = app().find<IC>()) ic->DoShow();
+  if (EditorLink* editor = app().editor()) editor->DoShow();
 }
 
 QString Form12::rememberedFolder() const {

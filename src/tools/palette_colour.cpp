@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QEvent>
 
-#include "editor/main_window.h"
 #include "platform/app_context.h"
 #include "platform/swatch.h"
 
@@ -71,9 +70,8 @@ Form2::Form2(AppContext& app, QWidget* owner) : Form(app, QStringLiteral("Form2"
 }
 
 PaletteEntry* Form2::selectedEntry() {
-  IC* ic = app().find<IC>();
-  if (!ic || ic->SelectPalNum < 0 || ic->SelectPalNum > 15) return nullptr;
-  return &app().state.IconPalette[static_cast<std::size_t>(ic->SelectPalNum)];
+  if (!app().editor()) return nullptr;
+  return &app().state.IconPalette[static_cast<std::size_t>(SelectedPaletteEntry(app()))];
 }
 
 void Form2::Form_Load() {
@@ -87,7 +85,7 @@ void Form2::Form_Load() {
     slider->setValue(Component(*entry, k));
     Label1[static_cast<std::size_t>(k)]->setText(QString::number(slider->value()));
   }
-  Text1->setText(QString::number(app().find<IC>()->SelectPalNum));
+  Text1->setText(QString::number(SelectedPaletteEntry(app())));
   Refresh();
 }
 
@@ -116,7 +114,7 @@ void Form2::Command2_Click() {
   *entry = savedEntry_;
   setSwatch(*entry);
   for (int k = 0; k < 3; ++k) Slider1[static_cast<std::size_t>(k)]->setValue(Component(*entry, k));
-  if (IC* ic = app().find<IC>()) ic->DoShow();
+  if (EditorLink* editor = app().editor()) editor->DoShow();
 }
 
 void Form2::setSwatch(const PaletteEntry& entry) {
@@ -125,7 +123,7 @@ void Form2::setSwatch(const PaletteEntry& entry) {
 
 void Form2::Refresh() {
   if (const PaletteEntry* entry = selectedEntry()) setSwatch(*entry);
-  if (IC* ic = app().find<IC>()) ic->DoShow();
+  if (EditorLink* editor = app().editor()) editor->DoShow();
 }
 
 bool Form2::eventFilter(QObject* watched, QEvent* event) {

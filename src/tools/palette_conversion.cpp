@@ -4,7 +4,6 @@
 #include <QMenuBar>
 #include <span>
 
-#include "editor/main_window.h"
 #include "model/input_rules.h"
 #include "model/numeric_text.h"
 #include "model/palette_tools.h"
@@ -60,14 +59,13 @@ void Form4::Form_Load() {
   app().state.Form4Open = true;
   Option1[0]->setChecked(true);
   Option1_Click(0);
-  if (IC* ic = app().find<IC>()) ic->setFileMenuEnabled(false);
+  if (EditorLink* editor = app().editor()) editor->holdFileMenu();
 }
 
 void Form4::Form_Unload() {
   SharedState& s = app().state;
   s.Form4Open = false;
-  // The arithmetic window holds the same lock; leave the menu locked while it is still open.
-  if (IC* ic = app().find<IC>()) ic->setFileMenuEnabled(!s.Form5Open);
+  if (EditorLink* editor = app().editor()) editor->releaseFileMenu();
 }
 
 void Form4::Option1_Click(int index) {
@@ -92,7 +90,7 @@ void Form4::Command2_Click() {
                       s.TransparentIndex)) {
     return;
   }
-  if (IC* ic = app().find<IC>()) ic->DoShow();
+  if (EditorLink* editor = app().editor()) editor->DoShow();
 }
 
 void Form4::mnuEND_Click() {

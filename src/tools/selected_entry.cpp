@@ -1,6 +1,5 @@
 #include "tools/selected_entry.h"
 
-#include "editor/main_window.h"
 #include "platform/app_context.h"
 #include "platform/swatch.h"
 

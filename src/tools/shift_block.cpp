@@ -3,7 +3,6 @@
 #include <QMenuBar>
 #include <algorithm>
 
-#include "editor/main_window.h"
 #include "platform/app_context.h"
 
 namespace pf {
@@ -82,7 +81,7 @@ void Form15::Command1_Click(int index) {
     return;  // a corner box is empty: nothing happens
   }
   std::copy(work.begin(), work.end(), s.IconPixels.begin());
-  if (IC* ic = app().find<IC>()) ic->DoShow();
+  if (EditorLink* editor = app().editor()) editor->DoShow();
 }
 
 void Form15::mnuEND_Click() {

@@ -3,7 +3,6 @@
 #include <QMenuBar>
 #include <algorithm>
 
-#include "editor/main_window.h"
 #include "model/numeric_text.h"
 #include "platform/app_context.h"
 #include "platform/drawing.h"
@@ -135,7 +134,7 @@ void Form14::Command3_Click(int index) {
 
 void Form14::Command4_Click() {
   std::copy(T.work.begin(), T.work.end(), app().state.IconPixels.begin());
-  if (IC* ic = app().find<IC>()) ic->DoShow();
+  if (EditorLink* editor = app().editor()) editor->DoShow();
 }
 
 void Form14::Command5_Click() {

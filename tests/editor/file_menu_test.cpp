@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
@@ -183,6 +184,7 @@ TEST_F(FileMenu, BitmapSaveAsksForTheSizeAndWritesIt) {
   QTimer::singleShot(0, [this] {
     Form6* dialog = app->find<Form6>();
     ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(QApplication::activeModalWidget(), dialog) << "the editor is blocked behind the dialog";
     EXPECT_TRUE(dialog->Option1[0]->isChecked()) << "both sizes 0: 32 x 32 preselected";
     QTest::mouseClick(dialog->Option1[4], Qt::LeftButton);
     EXPECT_TRUE(dialog->Combo1[0]->isEnabled());
@@ -204,6 +206,14 @@ TEST_F(FileMenu, BitmapSaveAsksForTheSizeAndWritesIt) {
   EXPECT_EQ(pixel(11, 31), 11);
   EXPECT_EQ(pixel(12, 31), 0);
   EXPECT_EQ(state().BitmapWidth, 12);
+}
+
+TEST_F(FileMenu, FileDialogsAreTitledAfterTheirCommand) {
+  trigger("mnuOpen");
+  trigger("mnuSAVE");
+  ASSERT_EQ(ui.requests.size(), 2u);
+  EXPECT_EQ(ui.requests[0].file.title, "開く");
+  EXPECT_EQ(ui.requests[1].file.title, "アイコンファイルを保存");
 }
 
 TEST_F(FileMenu, BitmapDialogPreselectsFromTheHeightAndCloseBoxKeepsSizes) {

@@ -113,15 +113,20 @@ TEST_F(FileIoTest, ReadRefusesWhatIsNotAnOrdinaryFileOfSaneSize) {
   put("empty", "");
   ASSERT_TRUE(ReadWholeFile(path("empty")).has_value());
   EXPECT_TRUE(ReadWholeFile(path("empty"))->empty());
-  EXPECT_FALSE(ReadWholeFile(path("missing")));
-  EXPECT_FALSE(ReadWholeFile(dir_.string()));
+  // Each refusal says why, in the system's words.
+  std::string why;
+  EXPECT_FALSE(ReadWholeFile(path("missing"), &why));
+  EXPECT_EQ(why, std::strerror(ENOENT));
+  EXPECT_FALSE(ReadWholeFile(dir_.string(), &why));
+  EXPECT_EQ(why, std::strerror(EISDIR));
   // A pipe would block a plain read for ever.
   ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
   EXPECT_FALSE(ReadWholeFile(path("pipe")));
   // Sparse, so the test costs no disk space.
   put("huge", "");
   fs::resize_file(path("huge"), kMaxReadSize + 1);
-  EXPECT_FALSE(ReadWholeFile(path("huge")));
+  EXPECT_FALSE(ReadWholeFile(path("huge"), &why));
+  EXPECT_EQ(why, std::strerror(EFBIG));
 }
 
 TEST(PathParts, SplitAtTheLastSeparator) {

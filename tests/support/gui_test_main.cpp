@@ -4,6 +4,7 @@
 #include <QApplication>
 
 #include "platform/fonts.h"
+#include "platform/translation.h"
 
 namespace {
 QtMessageHandler previousHandler = nullptr;
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
   previousHandler = qInstallMessageHandler(QuietHandler);
   QApplication app(argc, argv);
   pf::InstallFontSubstitutes();
+  pf::InstallJapaneseTranslation(app);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 
@@ -131,6 +132,22 @@ TEST_F(PaletteArray, OpensOnTheCurrentSetAndARowChoiceTakesThatRow) {
   EXPECT_EQ(state().CurrentPaletteSet, 3) << "choosing a row does not make it current";
   trigger("mnuEND");
   EXPECT_TRUE(form->isUnloaded());
+}
+
+TEST_F(PaletteArray, ArrowKeysAndAssistiveTogglesChooseARowLikeTheMouse) {
+  state().PaletteSets = DistinctSets(2);
+  reopen();
+  click(form->Option1[5]);
+  QApplication::setActiveWindow(form);
+  form->Option1[5]->setFocus();
+  QTest::keyClick(form->Option1[5], Qt::Key_Down);
+  ASSERT_TRUE(form->Option1[6]->isChecked());
+  EXPECT_EQ(state().IconPalette, state().PaletteSets[5]) << "the row the keyboard checked";
+  // A screen reader's only action on an option button is a toggle, without a click.
+  form->Option1[9]->toggle();
+  EXPECT_EQ(form->targetRow(), 9);
+  EXPECT_EQ(state().IconPalette, state().PaletteSets[8]);
+  expectMainWindowShows(state().IconPalette, "after a toggle");
 }
 
 TEST_F(PaletteArray, TickingOneCheckBoxLocksTheOthers) {

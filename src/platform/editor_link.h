@@ -1,0 +1,51 @@
+// The narrow face of the main editor window that every other window may use: repaint after a change to
+// the shared picture, the selected palette number, the caret, the file shown, the File-menu lock and
+// closing the other windows. Windows reach it through AppContext::editor(), never through the main
+// window's own class.
+#pragma once
+
+#include <QString>
+
+namespace pf {
+
+class AppContext;
+
+class EditorLink {
+ public:
+  virtual ~EditorLink() = default;
+
+  // Repaints grid, previews and palette panel, storing an undo record when the pixels changed.
+  virtual void DoShow() = 0;
+  // The palette entry selected in the palette panel, 0..15.
+  virtual int selectedPaletteNumber() const = 0;
+  // The caret's position in client pixels.
+  virtual int caretX() const = 0;
+  virtual int caretY() const = 0;
+  // The file the editor shows; empty after New or a failed read.
+  virtual const QString& fileName() const = 0;
+  // Opens a file as a drop on the editor would.
+  virtual void AutoFileOpen(const QString& name) = 0;
+  // Unloads every window whose caption does not contain "Pictoforge".
+  virtual void AllClose() = 0;
+
+  // Windows that change the picture wholesale disable the File menu while they are open. Each holds the
+  // lock from load to unload; the menu comes back when the last holder lets go.
+  void holdFileMenu() {
+    if (fileMenuHolders_++ == 0) setFileMenuEnabled(false);
+  }
+  void releaseFileMenu() {
+    if (fileMenuHolders_ > 0 && --fileMenuHolders_ == 0) setFileMenuEnabled(true);
+  }
+  int fileMenuHolders() const { return fileMenuHolders_; }
+
+ protected:
+  virtual void setFileMenuEnabled(bool enabled) = 0;
+
+ private:
+  int fileMenuHolders_ = 0;
+};
+
+// The palette entry selected in the editor, 0..15 (0 while there is no editor).
+int SelectedPaletteEntry(const AppContext& app);
+
+}  // namespace pf

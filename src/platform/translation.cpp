@@ -1,0 +1,21 @@
+#include "platform/translation.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace pf {
+
+bool InstallJapaneseTranslation(QCoreApplication& application) {
+  auto* translator = new QTranslator(&application);
+  if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  QCoreApplication::installTranslator(translator);
+  return true;
+}
+
+}  // namespace pf
