@@ -62,3 +62,10 @@ write('profile', 'dir.txt', profile('DIR', 'OpenIcon', '/home/u/icons',
 write('profile', 'new_section.txt', profile('Pattern1', 'Form10', '120,340,1', '[DIR]\nFavIcon="  q  "\n'))
 write('profile', 'empty.txt', profile('dir', 'KEY', ' spaced ', ''))
 write('profile', 'utf8.txt', profile('DIR', 'Input', '/ホーム', '\ufeff[dir]\r\ninput=ERROR\r\n'))
+def work_file(size):
+    # Slot images, then palettes with the reserved byte 0, then the last byte; cut or padded to `size`.
+    data = bytes(rng.randrange(256) for _ in range(20 * 512)) + b''.join(palette() for _ in range(20)) + b'\0'
+    return (data + bytes(max(0, size - len(data))))[:size]
+write('work_file', 'full.wrk', work_file(11521))
+write('work_file', 'cut.wrk', work_file(10000))
+write('work_file', 'short.wrk', work_file(100))

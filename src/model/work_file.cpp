@@ -1,0 +1,89 @@
+#include "model/work_file.h"
+
+#include <algorithm>
+
+#include "model/packing.h"
+
+namespace pf {
+
+namespace {
+
+constexpr std::size_t kSlotImageSize = kPackedSize;
+constexpr std::size_t kPaletteBlockOffset = kArchiveSlotCount * kSlotImageSize;  // 10240
+constexpr std::size_t kSlotPaletteSize = sizeof(Palette);
+static_assert(kPaletteBlockOffset + kArchiveSlotCount * kSlotPaletteSize + 1 == kWorkFileSize);
+
+char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Only ASCII letters fold; the bytes of a UTF-8 name compare as they are.
+bool ContainsAnyCase(std::string_view text, std::string_view part) {
+  if (part.empty()) return true;
+  return std::search(text.begin(), text.end(), part.begin(), part.end(),
+                     [](char a, char b) { return AsciiLower(a) == AsciiLower(b); }) != text.end();
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> PackWorkFile(const ArchiveSlots& slots) {
+  std::vector<std::uint8_t> bytes(kWorkFileSize, 0);
+  for (std::size_t i = 1; i <= kArchiveSlotCount; ++i) {
+    const ArchiveSlot& slot = slots[i];
+    PackPixels32(std::span<const std::uint8_t>(slot.pixels.data(), kPixelCount),
+                 std::span<std::uint8_t>(bytes).subspan((i - 1) * kSlotImageSize, kSlotImageSize));
+    PaletteToBytes(slot.palette,
+                   std::span<std::uint8_t, kSlotPaletteSize>(
+                       bytes.data() + kPaletteBlockOffset + (i - 1) * kSlotPaletteSize, kSlotPaletteSize));
+  }
+  return bytes;
+}
+
+void UnpackWorkFile(std::span<const std::uint8_t> bytes, ArchiveSlots& slots) {
+  // Padding the file out to full size makes a short file read as zeros rather than leave stale slots.
+  std::array<std::uint8_t, kWorkFileSize> file{};
+  const std::size_t n = std::min(bytes.size(), kWorkFileSize);
+  std::copy_n(bytes.begin(), n, file.begin());
+  for (std::size_t i = 1; i <= kArchiveSlotCount; ++i) {
+    ArchiveSlot& slot = slots[i];
+    UnpackPixels32(std::span<const std::uint8_t>(file).subspan((i - 1) * kSlotImageSize, kSlotImageSize),
+                   std::span<std::uint8_t>(slot.pixels.data(), kPixelCount));
+    slot.palette = PaletteFromBytes(std::span<const std::uint8_t, kSlotPaletteSize>(
+        file.data() + kPaletteBlockOffset + (i - 1) * kSlotPaletteSize, kSlotPaletteSize));
+  }
+}
+
+std::string WithWorkExtension(const std::string& name, std::string_view ext) {
+  if (ContainsAnyCase(name, ext)) return name;
+  return name + std::string(ext);
+}
+
+int SlotAt(int x, int y, int current) {
+  // A press above or below the cells keeps the selection: counting on from the last cell would select a
+  // slot of the other column, or none that exists.
+  if (y < 0 || y >= 10 * kIconSize) return current;
+  if (x >= 65 && x <= 96) return y / kIconSize + 1;
+  if (x >= 190 && x <= 222) return y / kIconSize + 11;
+  return current;
+}
+
+int LowestFreeNumber(const std::vector<std::string>& captions, const std::string& base) {
+  // Ends: the captions hold only finitely many numbers.
+  for (int n = 1;; ++n) {
+    const std::string candidate = base + std::to_string(n);
+    const bool taken = std::any_of(captions.begin(), captions.end(), [&](const std::string& caption) {
+      return caption.find(candidate) != std::string::npos;
+    });
+    if (!taken) return n;
+  }
+}
+
+bool ContainsIconExtension(std::string_view name) {
+  return name.find(".ICO") != std::string_view::npos || name.find(".ico") != std::string_view::npos;
+}
+
+bool ContainsBitmapExtension(std::string_view name) {
+  return ContainsAnyCase(name, ".bmp");
+}
+
+}  // namespace pf
