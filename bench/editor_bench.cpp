@@ -2,29 +2,11 @@
 // painted main window.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <QFile>
-#include <QTemporaryDir>
-
-#include "app/app.h"
-#include "editor/main_window.h"
-#include "platform/fonts.h"
+#include "bench_program.h"
 
 namespace {
 
-struct Program {
-  QTemporaryDir folder;
-  pf::ScriptedUi ui;
-  std::unique_ptr<pf::App> app;
-  pf::IC* ic = nullptr;
-
-  Program() {
-    QFile::copy(QStringLiteral(PF_SOURCE_DIR "/data/Pal.pal"), folder.filePath(QStringLiteral("Pal.pal")));
-    app = std::make_unique<pf::App>(ui, folder.path());
-    ic = app->start();
-    if (!ic->wasActivated()) ic->activate();
-  }
-};
+using pf::bench::Program;
 
 void TypedDigit(benchmark::State& state) {
   Program p;
@@ -62,11 +44,5 @@ BENCHMARK(StartUpToFirstPaint)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  pf::InstallFontSubstitutes();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return pf::bench::RunWindowBenchmarks(argc, argv);
 }

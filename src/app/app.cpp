@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QSet>
 
+#include "archive/composition_window.h"
+#include "archive/work_archive.h"
 #include "editor/main_window.h"
 #include "platform/local_path.h"
 #include "platform/message_channel.h"
@@ -55,7 +57,7 @@ EditorLink* App::editor() const {
 }
 
 Form* App::createByName(const QString& formName) {
-  // Windows the menus open once; the transformation window is opened anew each time.
+  // Windows the menus open once; the transformation, composition and archive windows anew each time.
   using Maker = Form* (App::*)();
   static const std::map<QString, Maker> makers = {
       {QStringLiteral("IC"), &App::makeSingle<IC>},
@@ -65,6 +67,8 @@ Form* App::createByName(const QString& formName) {
       {QStringLiteral("Form4"), &App::makeSingle<Form4>},
       {QStringLiteral("Form5"), &App::makeSingle<Form5>},
       {QStringLiteral("Form7"), &App::makeSingle<Form7>},
+      {QStringLiteral("Form8"), &App::makeNew<Form8>},
+      {QStringLiteral("Form10"), &App::makeNew<Form10>},
       {QStringLiteral("Form12"), &App::makeSingle<Form12>},
       {QStringLiteral("Form14"), &App::makeNew<Form14>},
       {QStringLiteral("Form15"), &App::makeSingle<Form15>},

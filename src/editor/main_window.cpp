@@ -86,13 +86,13 @@ void IC::buildMenus() {
   addMenuItem(draw, QStringLiteral("mnuBLine"), QStringLiteral("ラインペイント(&L)"), &IC::mnuBLine_Click);
   addMenuItem(draw, QStringLiteral("mnuBCHK"), QStringLiteral("チェック模様(&K)"), &IC::mnuBCHK_Click);
   addMenuItem(draw, QStringLiteral("mnuBREP"), QStringLiteral("画像の変形(&V)"), &IC::mnuBREP_Click);
-  addMenuItem(draw, QStringLiteral("mnuBMIX"), QStringLiteral("合成(&G)"), nullptr);
+  addMenuItem(draw, QStringLiteral("mnuBMIX"), QStringLiteral("合成(&G)"), &IC::mnuBMIX_Click);
   addMenuItem(draw, QStringLiteral("mnuMouseDrae"), QStringLiteral("マウスドロー"), &IC::mnuMouseDrae_Click);
   addMenuItem(draw, QStringLiteral("mnuBMSK"), QStringLiteral("マスク処理(&K)"), nullptr);
   addMenuItem(draw, QStringLiteral("mnuH"), QStringLiteral("１６×１６化"), &IC::mnuH_Click);
   addMenuItem(draw, QStringLiteral("mnuBBITMAP"), QStringLiteral("フルカラー→４bit処理"), nullptr);
 
-  addMenuItem(bar, QStringLiteral("mnuHKN"), QStringLiteral("保管庫(&A)"), nullptr);
+  addMenuItem(bar, QStringLiteral("mnuHKN"), QStringLiteral("保管庫(&A)"), &IC::mnuHKN_Click);
   addMenuItem(bar, QStringLiteral("mnuFullColIcon"), QStringLiteral("フルカラーアイコン(&I)"), nullptr);
 
   QMenu* tools = addSubMenu(bar, QStringLiteral("mnuT"), QStringLiteral("ツール"));

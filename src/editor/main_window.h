@@ -107,6 +107,8 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   void mnuBCHK_Click();
   void mnuBREP_Click();
   void mnuMouseDrae_Click();
+  void mnuBMIX_Click();
+  void mnuHKN_Click();
   void mnuCHLDCLOSE_Click();
   void mnuVersion_Click();
   void mnuEND_Click();

@@ -1,5 +1,7 @@
 // Opening the tool windows from the main window's menus and keys, and keeping open tool windows in step
 // with the main window.
+#include "archive/composition_window.h"
+#include "archive/work_archive.h"
 #include "editor/main_window.h"
 #include "platform/app_context.h"
 #include "tools/arithmetic.h"
@@ -44,6 +46,17 @@ void IC::mnuMouseDrae_Click() {
   app().single<Form17>();
 }
 
+void IC::mnuBMIX_Click() {
+  // A new composition window each time, numbered on from the last one, also after they were closed.
+  ++MixWindowCount;
+  Form8* mix = app().create<Form8>();
+  mix->setWindowTitle(mix->windowTitle() + QString::number(MixWindowCount));
+}
+
+void IC::mnuHKN_Click() {
+  app().create<Form10>();
+}
+
 void IC::openToolByKey(int keyCode) {
   switch (keyCode) {
     case 77:  // M
@@ -55,7 +68,10 @@ void IC::openToolByKey(int keyCode) {
     case 86:  // V: the one shared transformation window
       app().single<Form14>();
       break;
-    default:  // G, L and W open windows that are not part of the program yet
+    case 71:  // G: the one shared composition window, apart from the numbered ones
+      app().single<Form8>();
+      break;
+    default:  // L and W open windows that are not part of the program yet
       break;
   }
 }

@@ -51,6 +51,11 @@ void ClientArea::mouseReleaseEvent(QMouseEvent* e) {
                      Coordinate(e->position().y()));
 }
 
+void ClientArea::mouseDoubleClickEvent(QMouseEvent* e) {
+  mousePressEvent(e);
+  form_.Form_DblClick();
+}
+
 void ClientArea::keyPressEvent(QKeyEvent* e) {
   const int code = KeyCodeOf(*e);
   if (code == 0) {
@@ -71,6 +76,7 @@ void ClientArea::dropEvent(QDropEvent* e) {
   }
   if (!files.isEmpty()) {
     e->acceptProposedAction();
+    form_.dropPosition_ = e->position().toPoint();
     form_.Form_OLEDragDrop(files);
   }
 }

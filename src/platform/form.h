@@ -29,6 +29,7 @@ class ClientArea final : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -87,9 +88,13 @@ class Form : public QMainWindow {
   virtual void Form_MouseDown(int /*button*/, int /*shift*/, int /*x*/, int /*y*/) {}
   virtual void Form_MouseMove(int /*buttons*/, int /*shift*/, int /*x*/, int /*y*/) {}
   virtual void Form_MouseUp(int /*button*/, int /*shift*/, int /*x*/, int /*y*/) {}
+  // The second press of a double click; its Form_MouseDown has run just before.
+  virtual void Form_DblClick() {}
   virtual void Form_KeyDown(int /*keyCode*/, int /*shift*/) {}
   virtual bool acceptsDrops() const { return false; }
   virtual void Form_OLEDragDrop(const QStringList& /*files*/) {}
+  // Where the files being handed to Form_OLEDragDrop were dropped, in client pixels.
+  QPoint dropPosition() const { return dropPosition_; }
 
  signals:
   // After Form_Unload has run.
@@ -111,6 +116,8 @@ class Form : public QMainWindow {
   bool activated_ = false;
   bool inFirstActivation_ = false;
   QString runningCommand_;
+  QPoint dropPosition_;
+  friend class ClientArea;
 };
 
 // A menu caption without its accelerator: "開く(&O)" -> "開く", "&Save" -> "Save".

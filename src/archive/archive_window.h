@@ -1,0 +1,95 @@
+// What every archive window shares: twenty 32 x 32 cells in two columns with an option button each, the
+// numbered caption, the work file loaded at the first activation, the open and save commands, slot
+// selection by mouse and option button, double clicks and drops. The 16-colour, full colour and mask
+// archives state only what they keep in the cells and how it travels.
+#pragma once
+
+#include <QAction>
+#include <QMenu>
+#include <QRadioButton>
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "platform/form.h"
+
+namespace pf {
+
+class ArchiveWindow : public Form {
+  Q_OBJECT
+ public:
+  static constexpr int kSlots = 20;
+  static constexpr int kCell = 32;
+  static constexpr int kLeftColumnX = 65;
+  static constexpr int kRightColumnX = 190;
+
+  // The file the window loads at its first activation; a layout restore may set it before that.
+  QString WorkFile;
+
+  // 0 for none, else 1..20.
+  int selectedSlot() const { return SelectedSlot; }
+  const QString& archiveName() const { return ArchiveName; }
+  // The top-left window point of a slot's cell, 1..20.
+  static QPoint cellOrigin(int slot);
+
+  void mnuNEW_Click();
+  void mnuFOPEN_Click();
+  void mnuFSAVE_Click();
+  void mnuEND_Click();
+  // Editor (or full colour window) to the selected slot, and back.
+  virtual void mnuGET_Click() = 0;
+  virtual void mnuTRANS_Click() = 0;
+  // Paints every cell from what the archive holds, then repaints the window.
+  virtual void DrawAllSlots() = 0;
+
+  void Form_Load() override;
+  void Form_Activate() override;
+  void Form_MouseDown(int button, int shift, int x, int y) override;
+  void Form_MouseUp(int button, int shift, int x, int y) override;
+  void Form_DblClick() override;
+  void Form_OLEDragDrop(const QStringList& files) override;
+
+  std::array<QRadioButton*, kSlots + 1> Option1{};
+
+ protected:
+  // `captionBase` ends in an ideographic space ("保管庫　"); `extension` is the work file's (".wrk").
+  ArchiveWindow(AppContext& app, const QString& formName, QWidget* owner, QString captionBase,
+                QString extension);
+
+  // What the kinds of archive differ in.
+  virtual void clearSlots() = 0;
+  virtual std::vector<std::uint8_t> workFileBytes() const = 0;
+  // Takes in a work file's bytes (any length) and paints every cell.
+  virtual void loadWorkFileBytes(std::span<const std::uint8_t> bytes) = 0;
+  // Whether a missing or unreadable work file also forgets the name.
+  virtual bool forgetsMissingWorkFile() const { return false; }
+  // A file dropped on a slot, 0..20 (0 when it missed the cells and nothing was selected).
+  virtual void dropFile(int /*slot*/, const QString& /*path*/) {}
+  // Menus between the image menu and 終了.
+  virtual void addOwnMenus() {}
+  // Windows with more controls than the cells say how wide they are.
+  virtual int clientWidth() const { return 230; }
+
+  void LoadWorkFile();
+  // Shows the message unless a slot is selected.
+  bool requireSlot(const QString& message);
+  int SelectedSlot = 0;
+  int LastButton = 0;
+
+  static const QString kTakeWhere;
+  static const QString kSendWhich;
+
+ private:
+  void buildSlotButtons();
+  void paintColumnsBlack();
+  QString workFilter() const;
+
+  QString captionBase_;
+  QString extension_;
+  QString SaveFileName;
+  QString ArchiveNumber;
+  QString ArchiveName;
+};
+
+}  // namespace pf
