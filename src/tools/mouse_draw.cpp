@@ -2,9 +2,8 @@
 
 #include <QMenuBar>
 #include <algorithm>
-#include <cmath>
+#include <optional>
 
-#include "editor/main_window.h"
 #include "model/input_rules.h"
 #include "model/numeric_text.h"
 #include "platform/app_context.h"
@@ -16,30 +15,17 @@ namespace pf {
 
 namespace {
 
-// Only the 32 x 32 corner of the small surfaces is used; the rest is slack.
-constexpr int kSurfaceSize = 35;
-constexpr ColorRef kKey = 0;  // black is transparent whenever one surface is laid over another
-constexpr PaletteEntry kBlack{};
-
-void Clear(Surface& s) {
-  FillColourRect(s, 0, 0, kIconSize, kIconSize, kBlack);
-}
-
-void Copy(Surface& to, const Surface& from) {
-  to.bitBlt(0, 0, kIconSize, kIconSize, from, 0, 0);
-}
-
-void LayOver(Surface& to, const Surface& from, int x = 0, int y = 0) {
-  to.transparentBlt(x, y, kIconSize, kIconSize, from, 0, 0, kIconSize, kIconSize, kKey);
-}
-
-std::size_t WorkIndex(int x, int y) {
-  return static_cast<std::size_t>((kIconSize - 1 - y) * kIconSize + x);
+// The shared picture without the spare byte at its end.
+Image32 PictureOf(const SharedState& s) {
+  Image32 picture{};
+  std::copy_n(s.IconPixels.begin(), picture.size(), picture.begin());
+  return picture;
 }
 
 }  // namespace
 
-Form17::Form17(AppContext& app, QWidget* owner) : Form(app, QStringLiteral("Form17"), owner) {
+Form17::Form17(AppContext& app, QWidget* owner)
+    : Form(app, QStringLiteral("Form17"), owner), canvas_(app.state.IconPalette) {
   setWindowTitle(QStringLiteral("MouseDraw"));
   setClientSize(420, 380);
   client().setFont(MinchoFont(12));
@@ -78,7 +64,7 @@ void Form17::buildControls() {
     Option1[n]->setObjectName(QStringLiteral("Option1_%1").arg(i));
     Option1[n]->setGeometry(kLeft, 10 + 24 * (3 - i), 140, 22);
     connect(Option1[n], &QRadioButton::toggled, this, [this, i](bool on) {
-      if (on) CurrentMode = i;
+      if (on) canvas_.setMode(i);
     });
   }
 
@@ -104,6 +90,7 @@ void Form17::buildControls() {
   Command1->setObjectName(QStringLiteral("Command1"));
   Command1->setGeometry(kLeft, 262, 100, 28);
 
+  connect(Check1, &QCheckBox::toggled, this, [this](bool on) { canvas_.setFilled(on); });
   connect(Check2, &QCheckBox::toggled, this, [this] { Check2_Click(); });
   connect(Check3, &QCheckBox::toggled, this, [this] { Check3_Click(); });
   connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
@@ -123,14 +110,11 @@ void Form17::buildControls() {
 // Life cycle
 
 void Form17::Form_Load() {
-  std::copy_n(app().state.IconPixels.begin(), W.size(), W.begin());
-  View = CreateMemoryCanvas(client(), kCanvasSize, kCanvasSize);
-  for (std::unique_ptr<Surface>* s : {&Backup, &MixSurface, &Overlay, &Image, &Display, &Composite, &Spare})
-    *s = CreateMemoryCanvas(client(), kSurfaceSize, kSurfaceSize);
+  ready_ = true;
   Option1[kDot]->setChecked(true);
   SetSwatchColour(Label1, 0);
   Label2->setText(QStringLiteral("パレット=0"));
-  paintWork();
+  canvas_.load(PictureOf(app().state));
 }
 
 void Form17::Form_Activate() {
@@ -140,9 +124,7 @@ void Form17::Form_Activate() {
 }
 
 void Form17::Form_Unload() {
-  for (std::unique_ptr<Surface>* s :
-       {&View, &Backup, &MixSurface, &Overlay, &Image, &Display, &Composite, &Spare})
-    s->reset();
+  ready_ = false;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -161,166 +143,60 @@ void Form17::Form_MouseDown(int button, int /*shift*/, int x, int y) {
   if (!ready() || (button != 1 && button != 2)) return;
   if (onStrip(x, y)) {
     pickColour(button, y);
-  } else if (onCanvas(x, y) && !Check3->isChecked()) {
-    Drawing = true;
-    Undone = false;
-    toolStep((x - kCanvasLeft) / kZoom, (y - kCanvasTop) / kZoom);
+  } else if (onCanvas(x, y)) {
+    if (canvas_.press((x - kCanvasLeft) / kZoom, (y - kCanvasTop) / kZoom)) redraw();
   }
 }
 
 void Form17::Form_MouseMove(int buttons, int /*shift*/, int x, int y) {
   if (!ready() || (buttons & 1) == 0 || !onCanvas(x, y)) return;
-  const Point p{(x - kCanvasLeft) / kZoom, (y - kCanvasTop) / kZoom};
-  if (Check3->isChecked()) {
-    // The composite picture follows the mouse with its pixel (16, 16) under the pointer.
-    if (Check4->isChecked()) {
-      Clear(*Display);
-      Display->bitBlt(p.x - 16, p.y - 16, kIconSize, kIconSize, *Composite, 0, 0);
-      LayOver(*Display, *Image);
-    } else {
-      Copy(*Display, *Image);
-      LayOver(*Display, *Composite, p.x - 16, p.y - 16);
-    }
-    readBack();
+  const int px = (x - kCanvasLeft) / kZoom;
+  const int py = (y - kCanvasTop) / kZoom;
+  if (canvas_.compositing()) {
+    canvas_.moveComposite(px, py, Check4->isChecked());
     redraw();
     return;
   }
-  Label4->setText(QString::number(p.x));
-  Label5->setText(QString::number(p.y));
-  Label7->setText(QString::number(W[WorkIndex(p.x, p.y)]));
-  if (Drawing) toolStep(p.x, p.y);
+  Label4->setText(QString::number(px));
+  Label5->setText(QString::number(py));
+  Label7->setText(QString::number(canvas_.at(px, py)));
+  if (canvas_.drawing()) toolStep(px, py);
 }
 
 void Form17::Form_MouseUp(int /*button*/, int /*shift*/, int /*x*/, int /*y*/) {
-  if (!ready() || (Check3->isChecked() && Drawing)) return;
-  if (Check2->isChecked() && Drawing) mixOverlay();
-  if (Anchored) commitStroke();
-  Drawing = false;
-  Anchored = false;
+  if (!ready()) return;
+  std::optional<MouseDrawCanvas::Mix> mix;
+  if (Check2->isChecked()) {
+    mix = MouseDrawCanvas::Mix{ReadDecimalInt(Text1[0]->text().toStdString()),
+                               ReadDecimalInt(Text1[1]->text().toStdString())};
+  }
+  if (canvas_.release(mix)) redraw();
 }
 
 void Form17::pickColour(int button, int y) {
-  K = std::clamp((y - kStripTop) / kStripStep, 0, 15);
+  const int k = std::clamp((y - kStripTop) / kStripStep, 0, 15);
+  canvas_.setColour(k);
   if (button == 1) {
-    SetSwatchColour(Label1, EntryColour(entry(K)));
-    Label2->setText(QStringLiteral("パレット=") + QString::number(K, 16).toUpper());
-    Text1[0]->setText(QString::number(K));
+    SetSwatchColour(Label1, EntryColour(app().state.IconPalette[static_cast<std::size_t>(k)]));
+    Label2->setText(QStringLiteral("パレット=") + QString::number(k, 16).toUpper());
+    Text1[0]->setText(QString::number(k));
   } else {
-    Text1[1]->setText(QString::number(K));
+    Text1[1]->setText(QString::number(k));
   }
 }
-
-// ---------------------------------------------------------------------------------------------------
-// Tools
 
 void Form17::toolStep(int x, int y) {
-  if (!ready()) return;
-  const Point p{std::clamp(x, 0, kIconSize - 1), std::clamp(y, 0, kIconSize - 1)};
-  if (CurrentMode == kDot) {
-    if (!Anchored) {
-      // A stroke's first point only starts it: a click without moving draws nothing.
-      Clear(*Overlay);
-      Anchored = true;
-      return;
-    }
-    if (K != 0) {
-      Overlay->setPixel(p.x, p.y, colour(K));
-      LayOver(*Display, *Overlay);
-    } else {
-      Image->setPixel(p.x, p.y, colour(0));
-    }
-    readBack();
-    redraw();
-    return;
-  }
-
-  Clear(*Overlay);
-  Point* anchor = CurrentMode == kLine ? &LineStart : CurrentMode == kRectangle ? &BoxCorner : &CircleCentre;
-  if (!Anchored) {
-    *anchor = p;
-    Anchored = true;
-    return;
-  }
-  // The overlay holds only the current shape, from the stroke's first point to this one.
-  const PaletteEntry e = entry(K);
-  if (CurrentMode == kLine) {
-    DrawLine(*Overlay, anchor->x, anchor->y, p.x, p.y, e);
-    Overlay->setPixel(p.x, p.y, colour(K));
-  } else if (CurrentMode == kRectangle) {
-    DrawBox(*Overlay, anchor->x, anchor->y, p.x, p.y, e);
-    if (Check1->isChecked()) FillColourRect(*Overlay, anchor->x, anchor->y, p.x, p.y, e);
-  } else {
-    const double dx = p.x - anchor->x;
-    const double dy = p.y - anchor->y;
-    const int r = RoundToInt(std::sqrt(dx * dx + dy * dy));
-    // A black brush is the transparent key: the circle shows as an outline.
-    FillCircle(*Overlay, anchor->x, anchor->y, r + 1, e, Check1->isChecked() ? e : kBlack);
-  }
-  Copy(*Display, *Image);
-  LayOver(*Display, *Overlay);
-  readBack();
-  redraw();
-}
-
-void Form17::mixOverlay() {
-  const int c1 = ReadDecimalInt(Text1[0]->text().toStdString());
-  const int c2 = ReadDecimalInt(Text1[1]->text().toStdString());
-  Clear(*MixSurface);
-  for (int y = 0; y < kIconSize; ++y) {
-    for (int x = 0; x < kIconSize; ++x) {
-      if (Overlay->getPixel(x, y) != kKey) MixSurface->setPixel(x, y, colour(MixIndex(x, y, c1, c2)));
-    }
-  }
-  Copy(*Overlay, *MixSurface);
-  LayOver(*Display, *Overlay);
-  readBack();
-  redraw();
-}
-
-void Form17::commitStroke() {
-  Copy(*Backup, *Image);
-  LayOver(*Image, *Overlay);
-  Copy(*Display, *Image);
-  // Read the committed picture back at once, so what is shown and sent is the stroke just finished
-  // (dots in entry 0 go straight to the image surface and would otherwise not show until later).
-  readBack();
-  redraw();
+  if (ready() && canvas_.step(x, y)) redraw();
 }
 
 // ---------------------------------------------------------------------------------------------------
-// Surfaces
-
-PaletteEntry Form17::entry(int index) const {
-  return app().state.IconPalette[static_cast<std::size_t>(index & 0x0F)];
-}
-
-void Form17::readBack() {
-  std::array<ColorRef, kPixelCount> screen{};
-  for (int y = 0; y < kIconSize; ++y) {
-    for (int x = 0; x < kIconSize; ++x)
-      screen[static_cast<std::size_t>(y * kIconSize + x)] = static_cast<ColorRef>(Display->getPixel(x, y));
-  }
-  ReadBack(screen, Map, W);
-}
+// Painting
 
 void Form17::redraw() {
   if (!ready()) return;
-  for (int y = 0; y < kIconSize; ++y) {
-    for (int x = 0; x < kIconSize; ++x)
-      FillColourRect(*View, kZoom * x, kZoom * y, kZoom * x + kZoom, kZoom * y + kZoom,
-                     entry(W[WorkIndex(x, y)]));
-  }
-  client().bitBlt(kCanvasLeft, kCanvasTop, kCanvasSize, kCanvasSize, *View, 0, 0);
-  client().bitBlt(kPreviewLeft, kPreviewTop, kIconSize, kIconSize, *Display, 0, 0);
+  client().bitBlt(kCanvasLeft, kCanvasTop, kCanvasSize, kCanvasSize, canvas_.view(), 0, 0);
+  client().bitBlt(kPreviewLeft, kPreviewTop, kIconSize, kIconSize, canvas_.display(), 0, 0);
   refresh();
-}
-
-void Form17::paintWork() {
-  Map = BuildColourMap(app().state.IconPalette);
-  for (int y = 0; y < kIconSize; ++y) {
-    for (int x = 0; x < kIconSize; ++x) Image->setPixel(x, y, colour(W[WorkIndex(x, y)]));
-  }
-  Copy(*Display, *Image);
 }
 
 void Form17::drawPaletteStrip() {
@@ -332,7 +208,7 @@ void Form17::drawPaletteStrip() {
   s.setTextColor(0);
   for (int k = 0; k < 16; ++k) {
     FillColourRect(s, kStripLeft, kStripTop + kStripStep * k, kStripRight, kStripTop + kStripStep * (k + 1),
-                   entry(k));
+                   app().state.IconPalette[static_cast<std::size_t>(k)]);
     s.textOut(kDigitLeft, kStripTop + 4 + kStripStep * k, QString::number(k, 16).toUpper());
   }
   refresh();
@@ -348,19 +224,13 @@ void Form17::Check2_Click() {
 void Form17::Check3_Click() {
   if (!Check3->isChecked()) {
     mnuUPDATE->setEnabled(false);
+    canvas_.endComposite();
     return;
   }
   mnuUPDATE->setEnabled(true);
   if (!ready()) return;
-  std::copy_n(app().state.IconPixels.begin(), C.size(), C.begin());
-  Map = BuildColourMap(app().state.IconPalette);
+  canvas_.startComposite(PictureOf(app().state));
   drawPaletteStrip();
-  for (int y = 0; y < kIconSize; ++y) {
-    for (int x = 0; x < kIconSize; ++x) Composite->setPixel(x, y, colour(C[WorkIndex(x, y)]));
-  }
-  Copy(*Display, *Image);
-  LayOver(*Display, *Composite);
-  readBack();
   redraw();
 }
 
@@ -376,44 +246,29 @@ void Form17::mixColourChanged(int index) {
 
 void Form17::Command1_Click() {
   if (!ready()) return;
-  for (Surface* s : {Backup.get(), MixSurface.get(), Overlay.get(), Image.get(), Display.get()}) Clear(*s);
-  readBack();
+  canvas_.clear();
   redraw();
 }
 
 void Form17::mnuGET_Click() {
   if (!ready()) return;
-  std::copy_n(app().state.IconPixels.begin(), W.size(), W.begin());
-  paintWork();
+  canvas_.load(PictureOf(app().state));
   drawPaletteStrip();
   redraw();
 }
 
 void Form17::mnuSend_Click() {
-  std::copy(W.begin(), W.end(), app().state.IconPixels.begin());
-  if (IC* ic = app().find<IC>()) ic->DoShow();
+  std::copy(canvas_.work().begin(), canvas_.work().end(), app().state.IconPixels.begin());
+  if (EditorLink* editor = app().editor()) editor->DoShow();
 }
 
 void Form17::mnuUPDATE_Click() {
-  if (!ready() || !Check3->isChecked()) return;
-  Copy(*Backup, *Display);
-  Copy(*Image, *Display);
+  if (ready()) canvas_.commitComposite();
 }
 
 void Form17::mnuUNDO_Click() {
   if (!ready()) return;
-  // Switches between the picture before the last commit and the picture after it.
-  if (!Undone) {
-    Copy(*Spare, *Display);
-    Copy(*Image, *Backup);
-    Copy(*Display, *Backup);
-    Undone = true;
-  } else {
-    Copy(*Image, *Spare);
-    Copy(*Display, *Spare);
-    Undone = false;
-  }
-  readBack();
+  canvas_.undo();
   redraw();
 }
 

@@ -12,10 +12,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <array>
-#include <memory>
 
-#include "model/mouse_draw_model.h"
 #include "platform/form.h"
+#include "tools/mouse_draw_canvas.h"
 
 namespace pf {
 
@@ -27,8 +26,8 @@ class Form17 final : public Form {
   // Client areas: the 5x canvas, the actual-size preview and the palette strip.
   static constexpr int kCanvasLeft = 10;
   static constexpr int kCanvasTop = 10;
-  static constexpr int kZoom = 5;
-  static constexpr int kCanvasSize = 160;
+  static constexpr int kZoom = MouseDrawCanvas::kZoom;
+  static constexpr int kCanvasSize = MouseDrawCanvas::kViewSize;
   static constexpr int kPreviewLeft = 10;
   static constexpr int kPreviewTop = 180;
   static constexpr int kStripLeft = 220;
@@ -38,7 +37,8 @@ class Form17 final : public Form {
   static constexpr int kDigitLeft = 210;
 
   // Drawing modes, the indices of Option1.
-  enum Mode { kCircle = 0, kRectangle = 1, kLine = 2, kDot = 3 };
+  using Mode = MouseDrawCanvas::Mode;
+  using enum MouseDrawCanvas::Mode;
 
   Form17(AppContext& app, QWidget* owner);
   ~Form17() override;
@@ -48,8 +48,8 @@ class Form17 final : public Form {
   void toolStep(int x, int y);
 
   // The window's own picture, in the icon's pixel order.
-  const Image32& work() const { return W; }
-  int drawingColour() const { return K; }
+  const Image32& work() const { return canvas_.work(); }
+  int drawingColour() const { return canvas_.colour(); }
 
   void Command1_Click();  // All Clear
   void mnuGET_Click();
@@ -66,51 +66,21 @@ class Form17 final : public Form {
   void Form_MouseUp(int button, int shift, int x, int y) override;
 
  private:
-  struct Point {
-    int x = 0;
-    int y = 0;
-  };
-
   void buildControls();
-  bool ready() const { return Image != nullptr; }
+  // Drawing only happens between load and unload.
+  bool ready() const { return ready_; }
   static bool onCanvas(int x, int y);
   static bool onStrip(int x, int y);
   void pickColour(int button, int y);
   void Check2_Click();
   void Check3_Click();
   void mixColourChanged(int index);
-
-  // Surface steps.
-  void readBack();
   void redraw();
-  void paintWork();
   void drawPaletteStrip();
-  void mixOverlay();
-  void commitStroke();
-  PaletteEntry entry(int index) const;
-  ColorRef colour(int index) const { return Map[static_cast<std::size_t>(index & 0x0F)]; }
 
-  Image32 W{};
-  Image32 C{};
-  ColourMap Map{};
-  int K = 0;
-  int CurrentMode = kDot;
-  bool Drawing = false;
-  bool Anchored = false;
-  bool Undone = false;
-  Point LineStart;
-  Point BoxCorner;
-  Point CircleCentre;
+  MouseDrawCanvas canvas_;
+  bool ready_ = false;
   bool applyingRule_ = false;
-
-  std::unique_ptr<Surface> View;
-  std::unique_ptr<Surface> Backup;
-  std::unique_ptr<Surface> MixSurface;
-  std::unique_ptr<Surface> Overlay;
-  std::unique_ptr<Surface> Image;
-  std::unique_ptr<Surface> Display;
-  std::unique_ptr<Surface> Composite;
-  std::unique_ptr<Surface> Spare;
 
   QLabel* Label1 = nullptr;
   QLabel* Label2 = nullptr;

@@ -25,7 +25,13 @@ TEST(MouseDrawReadBack, FirstMatchingIndexAndRowOrder) {
   EXPECT_EQ(work[0 * 32 + 31], 7);
   EXPECT_EQ(std::count(work.begin(), work.end(), 12), 1022);
 
-  ReadBack(std::span<const ColorRef>(screen.data(), 10), map, work);  // a short surface reads what it has
+  // A short surface reads what it has and nothing past it, though the memory behind it is readable.
+  const std::vector<ColorRef> wide(1024, map[4]);
+  work.fill(12);
+  ReadBack(std::span<const ColorRef>(wide.data(), 10), map, work);
+  EXPECT_EQ(std::count(work.begin(), work.end(), 4), 10);
+  EXPECT_EQ(work[31 * 32 + 9], 4);
+  EXPECT_EQ(work[31 * 32 + 10], 12);
 }
 
 TEST(MouseDrawMix, CheckerboardOfTheTwoColours) {
