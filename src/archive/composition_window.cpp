@@ -78,7 +78,7 @@ Form8::Form8(AppContext& app, QWidget* owner)
       ViewSurface(2 * kViewSize, 2 * kViewSize),
       TextSurface(kTextSurfaceSize, kTextSurfaceSize) {
   setWindowTitle(QString::fromUtf8(kCaption));
-  setClientSize(436, 244);
+  setClientSize(500, 244);
   // Hovering over the view shows the pixel under the mouse.
   clientArea()->setMouseTracking(true);
   buildControls();
@@ -152,7 +152,12 @@ void Form8::buildControls() {
   connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
   connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
   connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
-  connect(List1, &QListWidget::currentRowChanged, this, [this](int row) { List1_Click(row); });
+  // A click, or Enter on a row reached with the arrow keys. Only these choose: the list takes the focus
+  // when shown, and the row that focus makes current is no choice of the user's.
+  connect(List1, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { List1_Click(List1->row(item)); });
+  connect(List1, &QListWidget::itemActivated, this,
+          [this](QListWidgetItem* item) { List1_Click(List1->row(item)); });
 
   QMenuBar* bar = menuBar();
   mnuOPEN = addMenuItem(bar, QStringLiteral("mnuOPEN"), QStringLiteral("ファイル"), &Form8::mnuOPEN_Click);
@@ -344,12 +349,9 @@ void Form8::Option1_Click(int index) {
 }
 
 void Form8::Check1_Click() {
-  // Choosing row 0 is a choice even when row 0 was the last one chosen.
-  {
-    const QSignalBlocker quiet(List1);
-    List1->setCurrentRow(-1);
-  }
+  // The box first chooses row 0, like a click on it.
   List1->setCurrentRow(0);
+  List1_Click(0);
   if (Check1->isChecked()) showList();
 }
 

@@ -234,6 +234,18 @@ TEST_F(CompositionWindow, TextBecomesAGlyphInTheChosenIndex) {
   menu("mnuUnDO2");
   EXPECT_EQ(picture(), pattern);
 
+  // From the keyboard: the list takes the focus without choosing; the arrows move, Enter chooses.
+  QApplication::setActiveWindow(form);
+  press("Command5");
+  ASSERT_TRUE(form->textPending()) << "showing the list chose nothing";
+  QTest::keyClick(list(), Qt::Key_Down);
+  QTest::keyClick(list(), Qt::Key_Down);
+  ASSERT_TRUE(form->textPending());
+  QTest::keyClick(list(), Qt::Key_Return);
+  EXPECT_FALSE(form->textPending());
+  EXPECT_EQ(form->transparentIndex(), list()->currentRow());
+  EXPECT_GT(form->transparentIndex(), 0);
+
   // Two half-width characters fit in the first two bytes, a full-width second one does not.
   EXPECT_NE(render("AB", 5), a);
   EXPECT_EQ(render("A日", 5), a);
