@@ -77,5 +77,38 @@ assert data[126 + 31 * 16] == 0x2A, hex(data[126 + 31 * 16])
 print("saved.ico: 766 bytes, first pixels 2 and A")
 PY
 
+# 保管庫(&A) opens archive 1, which loads pf1.wrk from the program folder as soon as it is shown, even
+# without a window manager to activate it. Slot 1 of this file is all index 9, coloured pure red.
+/usr/bin/python3 - "$work/pf1.wrk" <<'PY'
+import sys
+data = bytearray(11521)
+data[0:512] = bytes([0x99]) * 512
+data[10240 + 4 * 9:10240 + 4 * 9 + 4] = bytes([0, 0, 255, 0])
+open(sys.argv[1], "wb").write(data)
+PY
+xdotool windowfocus --sync "$wid" 2>/dev/null || fail "could not focus the window again"
+xdotool key alt+a
+archive=""
+for _ in $(seq 50); do
+  archive=$(xdotool search --onlyvisible --name '保管庫　1' 2>/dev/null | head -n 1 || true)
+  [ -n "$archive" ] && break
+  sleep 0.1
+done
+[ -n "$archive" ] || fail "no archive window appeared"
+sleep 0.5
+import -window "$archive" "$work/archive.png"
+[ -n "${PF_E2E_ARCHIVE_SHOT:-}" ] && cp "$work/archive.png" "$PF_E2E_ARCHIVE_SHOT"
+/usr/bin/python3 - "$work/archive.png" <<'PY' || fail "the archive does not show slot 1 of pf1.wrk"
+import sys
+from PIL import Image
+image = Image.open(sys.argv[1]).convert("RGB")
+pixels = list(image.getdata())
+red = sum(1 for p in pixels if p == (255, 0, 0))
+black = sum(1 for p in pixels if p == (0, 0, 0))
+assert red == 32 * 32, red
+assert black >= 2 * 32 * 320 - 32 * 32, black
+print("archive: slot 1 red, the other cells black")
+PY
+
 kill -0 "$app_pid" 2>/dev/null || fail "the editor exited"
-echo "e2e: 2 passed, 0 failed"
+echo "e2e: 3 passed, 0 failed"
