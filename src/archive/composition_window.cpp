@@ -15,6 +15,7 @@
 #include "model/profile.h"
 #include "model/work_file.h"
 #include "platform/app_context.h"
+#include "platform/controls.h"
 #include "platform/drawing.h"
 #include "platform/local_path.h"
 #include "platform/picture_file.h"
@@ -54,21 +55,6 @@ QString LeadingCharacters(const QString& text) {
   if (!IsHalfWidth(CodePointAt(text, 0)) || first >= text.size()) return text.left(first);
   if (!IsHalfWidth(CodePointAt(text, first))) return text.left(first);
   return text.left(first + CodePointLength(text, first));
-}
-
-QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption, int x, int y, int w,
-                        int h = 26) {
-  auto* b = new QPushButton(caption, parent);
-  b->setObjectName(name);
-  b->setGeometry(x, y, w, h);
-  return b;
-}
-
-QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y, int w) {
-  auto* l = new QLabel(text, parent);
-  l->setObjectName(name);
-  l->setGeometry(x, y, w, 20);
-  return l;
 }
 
 }  // namespace

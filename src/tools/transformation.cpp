@@ -5,21 +5,10 @@
 
 #include "model/numeric_text.h"
 #include "platform/app_context.h"
+#include "platform/controls.h"
 #include "platform/drawing.h"
 
 namespace pf {
-
-namespace {
-
-QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption, int x, int y, int w,
-                        int h = 26) {
-  auto* b = new QPushButton(caption, parent);
-  b->setObjectName(name);
-  b->setGeometry(x, y, w, h);
-  return b;
-}
-
-}  // namespace
 
 Form14::Form14(AppContext& app, QWidget* owner) : Form(app, QStringLiteral("Form14"), owner) {
   setWindowTitle(QStringLiteral("画像の変形処理"));
