@@ -4,6 +4,7 @@
 #include <QSet>
 
 #include "archive/composition_window.h"
+#include "archive/file_browser.h"
 #include "archive/work_archive.h"
 #include "editor/main_window.h"
 #include "platform/local_path.h"
@@ -11,6 +12,7 @@
 #include "tools/arithmetic.h"
 #include "tools/check_pattern.h"
 #include "tools/line_paint_settings.h"
+#include "tools/mask_setting.h"
 #include "tools/mouse_draw.h"
 #include "tools/mouse_palette.h"
 #include "tools/palette_array.h"
@@ -69,9 +71,11 @@ Form* App::createByName(const QString& formName) {
       {QStringLiteral("Form7"), &App::makeSingle<Form7>},
       {QStringLiteral("Form8"), &App::makeNew<Form8>},
       {QStringLiteral("Form10"), &App::makeNew<Form10>},
+      {QStringLiteral("Form11"), &App::makeSingle<Form11>},
       {QStringLiteral("Form12"), &App::makeSingle<Form12>},
       {QStringLiteral("Form14"), &App::makeNew<Form14>},
       {QStringLiteral("Form15"), &App::makeSingle<Form15>},
+      {QStringLiteral("Form16"), &App::makeSingle<Form16>},
       {QStringLiteral("Form17"), &App::makeSingle<Form17>},
   };
   const auto it = makers.find(formName);
@@ -81,8 +85,8 @@ Form* App::createByName(const QString& formName) {
 QWidget* App::ownerFor(const QString& formName) {
   // These tool windows stay above the main window; every other window stands on its own.
   static const QSet<QString> owned = {
-      QStringLiteral("Form1"), QStringLiteral("Form2"), QStringLiteral("Form3"), QStringLiteral("Form4"),
-      QStringLiteral("Form5"), QStringLiteral("Form7"), QStringLiteral("Form17")};
+      QStringLiteral("Form1"), QStringLiteral("Form2"), QStringLiteral("Form3"),  QStringLiteral("Form4"),
+      QStringLiteral("Form5"), QStringLiteral("Form7"), QStringLiteral("Form16"), QStringLiteral("Form17")};
   return owned.contains(formName) ? main_ : nullptr;
 }
 

@@ -61,7 +61,7 @@ void IC::buildMenus() {
               &IC::mnuSAVE_Click);
   addMenuItem(file, QStringLiteral("mnuFBSAVE"), QStringLiteral("ビットマップを保存"), &IC::mnuFBSAVE_Click);
   file->addSeparator()->setObjectName(QStringLiteral("mnuBar"));
-  addMenuItem(file, QStringLiteral("mnuFList"), QStringLiteral("ファイルリスト"), nullptr);
+  addMenuItem(file, QStringLiteral("mnuFList"), QStringLiteral("ファイルリスト"), &IC::mnuFList_Click);
   file->addSeparator()->setObjectName(QStringLiteral("mnuBar2"));
   addMenuItem(file, QStringLiteral("mnuHexLoad"), QStringLiteral("１６×１６ドットアイコンロード"),
               &IC::mnuHexLoad_Click);
@@ -88,7 +88,7 @@ void IC::buildMenus() {
   addMenuItem(draw, QStringLiteral("mnuBREP"), QStringLiteral("画像の変形(&V)"), &IC::mnuBREP_Click);
   addMenuItem(draw, QStringLiteral("mnuBMIX"), QStringLiteral("合成(&G)"), &IC::mnuBMIX_Click);
   addMenuItem(draw, QStringLiteral("mnuMouseDrae"), QStringLiteral("マウスドロー"), &IC::mnuMouseDrae_Click);
-  addMenuItem(draw, QStringLiteral("mnuBMSK"), QStringLiteral("マスク処理(&K)"), nullptr);
+  addMenuItem(draw, QStringLiteral("mnuBMSK"), QStringLiteral("マスク処理(&K)"), &IC::mnuBMSK_Click);
   addMenuItem(draw, QStringLiteral("mnuH"), QStringLiteral("１６×１６化"), &IC::mnuH_Click);
   addMenuItem(draw, QStringLiteral("mnuBBITMAP"), QStringLiteral("フルカラー→４bit処理"), nullptr);
 

@@ -108,6 +108,8 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   void mnuBREP_Click();
   void mnuMouseDrae_Click();
   void mnuBMIX_Click();
+  void mnuBMSK_Click();
+  void mnuFList_Click();
   void mnuHKN_Click();
   void mnuCHLDCLOSE_Click();
   void mnuVersion_Click();

@@ -1,12 +1,16 @@
 // Opening the tool windows from the main window's menus and keys, and keeping open tool windows in step
 // with the main window.
+#include <algorithm>
+
 #include "archive/composition_window.h"
+#include "archive/file_browser.h"
 #include "archive/work_archive.h"
 #include "editor/main_window.h"
 #include "platform/app_context.h"
 #include "tools/arithmetic.h"
 #include "tools/check_pattern.h"
 #include "tools/line_paint_settings.h"
+#include "tools/mask_setting.h"
 #include "tools/mouse_draw.h"
 #include "tools/mouse_palette.h"
 #include "tools/palette_array.h"
@@ -53,6 +57,23 @@ void IC::mnuBMIX_Click() {
   mix->setWindowTitle(mix->windowTitle() + QString::number(MixWindowCount));
 }
 
+void IC::mnuBMSK_Click() {
+  app().single<Form11>();
+}
+
+void IC::mnuFList_Click() {
+  QAction* item = menuAction(QStringLiteral("mnuFList"));
+  const bool opening = item && item->isEnabled();
+  Form16* browser = app().single<Form16>();
+  if (!opening) return;
+  // Beside the editor, on its left where the screen has room; the menu item waits until the browser
+  // closes.
+  browser->move(std::max(0, frameGeometry().left() - browser->frameGeometry().width()),
+                frameGeometry().top());
+  item->setEnabled(false);
+  connect(browser, &Form::unloaded, this, [item] { item->setEnabled(true); });
+}
+
 void IC::mnuHKN_Click() {
   app().create<Form10>();
 }
@@ -71,7 +92,10 @@ void IC::openToolByKey(int keyCode) {
     case 71:  // G: the one shared composition window, apart from the numbered ones
       app().single<Form8>();
       break;
-    default:  // L and W open windows that are not part of the program yet
+    case 76:  // L
+      mnuFList_Click();
+      break;
+    default:  // W opens a window that is not part of the program yet
       break;
   }
 }

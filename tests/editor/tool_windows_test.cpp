@@ -1,5 +1,6 @@
 // The main window as the hub of the tool windows: menus and keys open them with the right owner, and
 // open windows follow the palette selection and the mouse.
+#include "archive/file_browser.h"
 #include "support/app_fixture.h"
 #include "tools/arithmetic.h"
 #include "tools/check_pattern.h"
@@ -94,6 +95,24 @@ TEST_F(ToolWindows, PaletteArrayKeyAndMenuShareOneWindow) {
   int arrays = 0;
   for (Form* f : app->forms.forms()) arrays += f->formName() == "Form12";
   EXPECT_EQ(arrays, 1);
+}
+
+TEST_F(ToolWindows, FileListOpensOneBrowserBesideTheEditorAndItsItemWaitsForIt) {
+  QAction* item = ic->menuAction("mnuFList");
+  key(Qt::Key_L);
+  Form16* browser = app->find<Form16>();
+  ASSERT_NE(browser, nullptr);
+  EXPECT_EQ(browser->parentWidget(), ic) << "kept above the editor";
+  EXPECT_FALSE(item->isEnabled()) << "disabled while the browser is open";
+  key(Qt::Key_L);
+  int browsers = 0;
+  for (Form* f : app->forms.forms()) browsers += qobject_cast<Form16*>(f) != nullptr;
+  EXPECT_EQ(browsers, 1);
+  browser->close();
+  EXPECT_TRUE(item->isEnabled()) << "back when it closes";
+  trigger("mnuFList");
+  EXPECT_NE(app->find<Form16>(), nullptr);
+  EXPECT_FALSE(item->isEnabled());
 }
 
 TEST_F(ToolWindows, WindowsCanBeCreatedByTheirNames) {

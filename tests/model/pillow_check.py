@@ -9,6 +9,8 @@ DIR holds the files and expected.json, a list of objects:
   palette      16 [red, green, blue] entries
   pixels       palette indices, width * height, top row first
   transparent  for icons the index whose pixels are masked (-1: none); -1 for bitmaps
+  mask         optional, icons only: 0/1 per pixel, top row first, 1 where the pixel must be transparent;
+               given, it decides transparency instead of `transparent`
 
 Exits 0 when every file matches, 1 on any difference (listed on stderr), 77 when Pillow is missing.
 """
@@ -31,6 +33,7 @@ def check(folder, item):
     palette = [tuple(entry) for entry in item["palette"]]
     pixels = item["pixels"]
     transparent = item["transparent"]
+    mask = item.get("mask")
 
     with Image.open(os.path.join(folder, name)) as image:
         image.load()
@@ -58,7 +61,8 @@ def check(folder, item):
                 for x in range(width):
                     index = pixels[y * width + x]
                     r, g, b, a = rgba.getpixel((x, y))
-                    if index == transparent:
+                    masked = mask[y * width + x] == 1 if mask is not None else index == transparent
+                    if masked:
                         if a != 0:
                             problems.append(f"{name}: pixel ({x}, {y}) alpha {a}, expected transparent")
                     elif a != 255 or (r, g, b) != palette[index]:
