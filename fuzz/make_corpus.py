@@ -69,3 +69,11 @@ def work_file(size):
 write('work_file', 'full.wrk', work_file(11521))
 write('work_file', 'cut.wrk', work_file(10000))
 write('work_file', 'short.wrk', work_file(100))
+def full_colour(size):
+    return bytes(rng.randrange(256) for _ in range(3 * size * size + size * size // 8))
+f32, f64 = (32, 32, 0, 24, full_colour(32)), (64, 64, 0, 24, full_colour(64))
+write('full_colour_icon', 'single32.ico', icon([f32]))
+write('full_colour_icon', 'single64.ico', icon([f64]))
+write('full_colour_icon', 'after16.ico', icon([i32, f32]))
+write('full_colour_icon', 'both.ico', icon([f64, f32]))
+write('full_colour_icon', 'bits32.ico', icon([(32, 32, 0, 32, full_colour(32) + bytes(1024))]))

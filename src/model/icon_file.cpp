@@ -14,85 +14,17 @@ namespace {
 
 using Bytes = std::span<const std::uint8_t>;
 
-// Whether `length` bytes starting at `offset` lie inside the buffer; 64-bit so no sum can wrap.
-bool has(Bytes bytes, std::uint64_t offset, std::uint64_t length) {
-  return offset <= bytes.size() && length <= bytes.size() - offset;
-}
-
 void putPalette(std::vector<std::uint8_t>& out, std::size_t at, const Palette& palette) {
   PaletteToBytes(palette, std::span<std::uint8_t, 64>(out.data() + at, 64));
 }
 
-// A single-image 16-colour icon file of edge `edge`: directory, information header and palette filled
-// in, the XOR bitmap (at 126) and the AND bitmap behind it left zero for the caller.
+// A single-image 16-colour icon file of edge `edge` with its palette; the XOR bitmap (at 126) and the
+// AND bitmap behind it left zero for the caller.
 std::vector<std::uint8_t> SingleIconFile(int edge, std::size_t xorBytes, std::size_t andBytes,
                                          const Palette& palette) {
-  const std::size_t imageBytes = kInfoHeaderSize + 64 + xorBytes + andBytes;
-  std::vector<std::uint8_t> out(22 + imageBytes, 0);
-  putLe16(out, 2, 1);  // type: icon
-  putLe16(out, 4, 1);  // one image
-  out[6] = static_cast<std::uint8_t>(edge);
-  out[7] = static_cast<std::uint8_t>(edge);
-  out[8] = 16;  // colour count
-  putLe32(out, 14, static_cast<std::uint32_t>(imageBytes));
-  putLe32(out, 18, 22);
-  // Information header; the height counts the XOR and the AND bitmap together.
-  putLe32(out, 22, kInfoHeaderSize);
-  putLe32(out, 26, static_cast<std::uint32_t>(edge));
-  putLe32(out, 30, static_cast<std::uint32_t>(2 * edge));
-  putLe16(out, 34, 1);
-  putLe16(out, 36, 4);
-  putLe32(out, 42, static_cast<std::uint32_t>(xorBytes + andBytes));
-  putPalette(out, 62, palette);
+  std::vector<std::uint8_t> out = singleIconFile(edge, 16, 4, 64, xorBytes, andBytes);
+  putPalette(out, kSingleImageDataOffset, palette);
   return out;
-}
-
-// The directory of an icon file as far as a scan has looked at it. Entries behind the chosen one are
-// never visited and stay zero, as do their working values.
-struct IconDirectory {
-  std::array<std::uint8_t, 6> header{};
-  std::vector<DirEntry> entries;
-  std::vector<ImageHeader> imageHeaders;
-  int chosen = -1;
-  std::uint64_t palettePosition = 0;
-  std::uint64_t pixelDataSize = 0;
-};
-
-// Copies directory entry i and the information header it points at. False when either lies outside
-// the file.
-bool readEntry(Bytes bytes, IconDirectory& dir, std::size_t i) {
-  const std::uint64_t at = kDirHeaderSize + kDirEntrySize * static_cast<std::uint64_t>(i);
-  if (!has(bytes, at, kDirEntrySize)) return false;
-  std::memcpy(dir.entries[i].data(), bytes.data() + at, kDirEntrySize);
-  const std::uint64_t imageOffset = readLe32(dir.entries[i].data() + kEntryImageOffset);
-  if (!has(bytes, imageOffset, kInfoHeaderSize)) return false;
-  std::memcpy(dir.imageHeaders[i].data(), bytes.data() + imageOffset, kInfoHeaderSize);
-  return true;
-}
-
-// Reads the 6-byte header and sizes the lists. False for a file with no images or too short for its
-// directory.
-bool startDirectory(Bytes bytes, IconDirectory& dir) {
-  if (!has(bytes, 0, kDirHeaderSize)) return false;
-  std::memcpy(dir.header.data(), bytes.data(), kDirHeaderSize);
-  const std::size_t count = readLe16(dir.header.data() + 4);
-  if (count == 0) return false;
-  // A directory that claims more entries than the file holds is inconsistent; checking it here also
-  // keeps the header lists no larger than the file.
-  if (!has(bytes, kDirHeaderSize, kDirEntrySize * count)) return false;
-  dir.entries.assign(count, DirEntry{});
-  dir.imageHeaders.assign(count, ImageHeader{});
-  return true;
-}
-
-void commitHeaders(IconDirectory& dir, SharedState& state) {
-  state.IconDirHeader = dir.header;
-  state.IconDirEntries = std::move(dir.entries);
-  state.IconImageHeaders = std::move(dir.imageHeaders);
-}
-
-int chosenBitCount(const SharedState& state, int chosen) {
-  return readLe16(state.IconImageHeaders[static_cast<std::size_t>(chosen)].data() + kHeaderBitCount);
 }
 
 }  // namespace
@@ -105,7 +37,7 @@ IconReadStatus ParseIcon32(Bytes bytes, const IconReadTargets& targets) {
   // Pick the first 32 x 32 image of 16 colours. A colour count of 2 is read as 16 (the bit count still
   // has to be 4); 0 and any other count are passed over.
   for (std::size_t i = 0; i < dir.entries.size(); ++i) {
-    if (!readEntry(bytes, dir, i)) return IconReadStatus::Failed;
+    if (!readDirEntry(bytes, dir, i)) return IconReadStatus::Failed;
     DirEntry& entry = dir.entries[i];
     if (entry[kEntryColourCount] == 0) continue;
     if (entry[kEntryColourCount] == 2) {
@@ -132,7 +64,7 @@ IconReadStatus ParseIcon32(Bytes bytes, const IconReadTargets& targets) {
   // The palette, 512 pixel bytes and the 128 mask bytes behind them must all be there before any is
   // copied, so a short file changes neither palette, pixels nor mask.
   const std::uint64_t pixelPosition = palettePosition + 64;
-  if (!has(bytes, palettePosition, 64 + kPackedSize + kMaskSize)) return IconReadStatus::Failed;
+  if (!hasBytes(bytes, palettePosition, 64 + kPackedSize + kMaskSize)) return IconReadStatus::Failed;
 
   targets.palette = PaletteFromBytes(bytes.subspan(palettePosition).first<64>());
   std::memcpy(targets.mask.data(), bytes.data() + pixelPosition + kPackedSize, kMaskSize);
@@ -144,7 +76,7 @@ IconReadStatus ParseBitmap16(Bytes bytes, const IconReadTargets& targets) {
   if (targets.packed.size() < kPackedSize) return IconReadStatus::Failed;
   constexpr std::size_t kInfoAt = 14;
   constexpr std::size_t kPaletteAt = kInfoAt + kInfoHeaderSize;
-  if (!has(bytes, 0, kPaletteAt)) return IconReadStatus::Failed;
+  if (!hasBytes(bytes, 0, kPaletteAt)) return IconReadStatus::Failed;
 
   SharedState& state = targets.headers;
   ImageHeader info{};
@@ -180,7 +112,7 @@ IconReadStatus ParseBitmap16(Bytes bytes, const IconReadTargets& targets) {
   const std::uint64_t fullBytes = w / 2;
   const bool odd = (w % 2) != 0;
   // Every byte the rows are read from, up to the last byte used in the top row.
-  if (!has(bytes, pixelPosition, rowSize * (h - 1) + fullBytes + (odd ? 1 : 0))) {
+  if (!hasBytes(bytes, pixelPosition, rowSize * (h - 1) + fullBytes + (odd ? 1 : 0))) {
     return IconReadStatus::Failed;
   }
 
@@ -214,7 +146,7 @@ int ReadIcon16(Bytes bytes, std::span<std::uint8_t> pixels, SharedState& headers
   // Every entry up to the 16 x 16 one has its data size worked out from its colour count, so a count of
   // 0 (256 colours or more) among them fails the read. Colour counts are not filtered otherwise.
   for (std::size_t i = 0; i < dir.entries.size(); ++i) {
-    if (!readEntry(bytes, dir, i)) return -1;
+    if (!readDirEntry(bytes, dir, i)) return -1;
     const DirEntry& entry = dir.entries[i];
     const int colourCount = entry[kEntryColourCount];
     if (colourCount == 0) return -1;
@@ -236,7 +168,7 @@ int ReadIcon16(Bytes bytes, std::span<std::uint8_t> pixels, SharedState& headers
   if (chosen < 0) return -1;
   if (chosenBitCount(headers, chosen) != 4) return -1;
   if (pixelDataSize != 128) return -1;
-  if (!has(bytes, pixelPosition, pixelDataSize)) return -1;
+  if (!hasBytes(bytes, pixelPosition, pixelDataSize)) return -1;
   Unpack16Rows(bytes.subspan(pixelPosition, pixelDataSize), pixels);
   return 0;
 }

@@ -9,6 +9,8 @@ DIR holds the files and expected.json, a list of objects:
   palette      16 [red, green, blue] entries
   pixels       palette indices, width * height, top row first
   transparent  for icons the index whose pixels are masked (-1: none); -1 for bitmaps
+  rgb          optional, icons only: [red, green, blue] per pixel, top row first, for pictures without a
+               palette; given, it replaces palette and pixels, and `mask` must be given too
   mask         optional, icons only: 0/1 per pixel, top row first, 1 where the pixel must be transparent;
                given, it decides transparency instead of `transparent`
 
@@ -30,10 +32,14 @@ def check(folder, item):
     problems = []
     name = item["file"]
     width, height = item["width"], item["height"]
-    palette = [tuple(entry) for entry in item["palette"]]
-    pixels = item["pixels"]
-    transparent = item["transparent"]
+    palette = [tuple(entry) for entry in item.get("palette", [])]
+    pixels = item.get("pixels")
+    transparent = item.get("transparent", -1)
     mask = item.get("mask")
+    rgb = item.get("rgb")
+
+    def colour(i):
+        return tuple(rgb[i]) if rgb is not None else palette[pixels[i]]
 
     with Image.open(os.path.join(folder, name)) as image:
         image.load()
@@ -59,14 +65,14 @@ def check(folder, item):
             rgba = image.convert("RGBA")
             for y in range(height):
                 for x in range(width):
-                    index = pixels[y * width + x]
+                    i = y * width + x
                     r, g, b, a = rgba.getpixel((x, y))
-                    masked = mask[y * width + x] == 1 if mask is not None else index == transparent
+                    masked = mask[i] == 1 if mask is not None else pixels[i] == transparent
                     if masked:
                         if a != 0:
                             problems.append(f"{name}: pixel ({x}, {y}) alpha {a}, expected transparent")
-                    elif a != 255 or (r, g, b) != palette[index]:
-                        problems.append(f"{name}: pixel ({x}, {y}) {(r, g, b, a)}, expected {palette[index]} opaque")
+                    elif a != 255 or (r, g, b) != colour(i):
+                        problems.append(f"{name}: pixel ({x}, {y}) {(r, g, b, a)}, expected {colour(i)} opaque")
     return problems
 
 

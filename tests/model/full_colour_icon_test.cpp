@@ -1,0 +1,354 @@
+#include "model/full_colour_icon.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace pf {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+void put16(Bytes& b, std::size_t at, unsigned v) {
+  b[at] = static_cast<std::uint8_t>(v);
+  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+void put32(Bytes& b, std::size_t at, std::uint32_t v) {
+  put16(b, at, v & 0xFFFF);
+  put16(b, at + 2, v >> 16);
+}
+unsigned get16(const Bytes& b, std::size_t at) {
+  return b[at] | (b[at + 1] << 8);
+}
+std::uint32_t get32(const Bytes& b, std::size_t at) {
+  return get16(b, at) | (get16(b, at + 2) << 16);
+}
+
+Bytes randomBytes(std::mt19937& rng, std::size_t n) {
+  Bytes b(n);
+  for (auto& x : b) x = static_cast<std::uint8_t>(rng());
+  return b;
+}
+
+// A folder of its own for each test that writes files.
+struct TempDir {
+  fs::path path =
+      fs::temp_directory_path() / ("pf-fc-" + std::to_string(::getpid()) + "-" +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  TempDir() { fs::create_directories(path); }
+  ~TempDir() { fs::remove_all(path); }
+  std::string file(const std::string& name) const { return (path / name).string(); }
+};
+
+// An icon file assembled without the writers, for directories they never produce.
+struct TestImage {
+  int width, height, colourCount, bitCount;
+  Bytes body;  // what follows the 40-byte header
+};
+Bytes makeIcon(const std::vector<TestImage>& images) {
+  Bytes file(6 + 16 * images.size());
+  put16(file, 2, 1);
+  put16(file, 4, static_cast<unsigned>(images.size()));
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    const TestImage& im = images[i];
+    const std::size_t e = 6 + 16 * i;
+    file[e] = static_cast<std::uint8_t>(im.width);
+    file[e + 1] = static_cast<std::uint8_t>(im.height);
+    file[e + 2] = static_cast<std::uint8_t>(im.colourCount);
+    put32(file, e + 8, static_cast<std::uint32_t>(40 + im.body.size()));
+    put32(file, e + 12, static_cast<std::uint32_t>(file.size()));
+    Bytes header(40);
+    put32(header, 0, 40);
+    put32(header, 4, static_cast<std::uint32_t>(im.width));
+    put32(header, 8, static_cast<std::uint32_t>(2 * im.height));
+    put16(header, 12, 1);
+    put16(header, 14, static_cast<unsigned>(im.bitCount));
+    file.insert(file.end(), header.begin(), header.end());
+    file.insert(file.end(), im.body.begin(), im.body.end());
+  }
+  return file;
+}
+
+TEST(FullColourLayout, WriterHeaderMatchesTheLayoutForEachEdge) {
+  struct Case {
+    int edge;
+    std::size_t fileSize;
+  };
+  for (const Case c : {Case{32, 3262}, Case{64, 12862}}) {
+    SCOPED_TRACE(c.edge);
+    std::mt19937 rng(c.edge);
+    const std::uint32_t p = 3 * c.edge * c.edge, m = c.edge * c.edge / 8;
+    const Bytes pixels = randomBytes(rng, p), mask = randomBytes(rng, m);
+    const Bytes f = BuildFullColourIcon(pixels, mask, c.edge);
+    ASSERT_EQ(f.size(), c.fileSize);
+    const std::vector<std::pair<std::size_t, std::uint32_t>> fields16 = {{0, 0},  {2, 1},  {4, 1},  {10, 0},
+                                                                         {12, 0}, {34, 1}, {36, 24}};
+    for (const auto& [at, want] : fields16) EXPECT_EQ(get16(f, at), want) << "offset " << at;
+    const std::vector<std::pair<std::size_t, std::uint32_t>> fields32 = {
+        {14, 40 + p + m},  {18, 22}, {22, 40},    {26, static_cast<std::uint32_t>(c.edge)},
+        {30, 2u * c.edge}, {38, 0},  {42, p + m}, {46, 0},
+        {50, 0},           {54, 0},  {58, 0}};
+    for (const auto& [at, want] : fields32) EXPECT_EQ(get32(f, at), want) << "offset " << at;
+    EXPECT_EQ(f[6], c.edge);
+    EXPECT_EQ(f[7], c.edge);
+    EXPECT_EQ(f[8], 0);  // colour count
+    EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), f.begin() + 62));
+    EXPECT_TRUE(std::equal(mask.begin(), mask.end(), f.begin() + 62 + p));
+  }
+}
+
+TEST(FullColourLayout, SixteenByWriterKeepsEvenRowsAndColumns) {
+  // Even stored rows red, odd blue: only red survives.
+  Bytes striped(3072);
+  for (std::size_t r = 0; r < 32; ++r) {
+    const auto bgr = ColorRefToBgr(r % 2 == 0 ? Rgb(255, 0, 0) : Rgb(0, 0, 255));
+    for (std::size_t x = 0; x < 32; ++x) std::copy_n(bgr.begin(), 3, striped.begin() + 96 * r + 3 * x);
+  }
+  const Bytes f = BuildFullColourIcon16(striped);
+  ASSERT_EQ(f.size(), 894u);
+  EXPECT_EQ(get32(f, 14), 872u);
+  EXPECT_EQ(get32(f, 42), 832u);
+  EXPECT_EQ(get32(f, 26), 16u);
+  EXPECT_EQ(get32(f, 30), 32u);
+  EXPECT_EQ(get16(f, 36), 24u);
+  EXPECT_EQ(f[6], 16);
+  EXPECT_EQ(f[8], 0);
+  for (std::size_t i = 0; i < 256; ++i) {
+    ASSERT_EQ(f[62 + 3 * i], 0) << i;
+    ASSERT_EQ(f[62 + 3 * i + 1], 0) << i;
+    ASSERT_EQ(f[62 + 3 * i + 2], 255) << i;
+  }
+  EXPECT_TRUE(std::all_of(f.begin() + 62 + 768, f.end(), [](std::uint8_t b) { return b == 0; }));
+
+  // Every source pixel named by its row and column: output (r, c) must be source (2r, 2c).
+  Bytes named(3072);
+  for (std::size_t r = 0; r < 32; ++r) {
+    for (std::size_t x = 0; x < 32; ++x) {
+      named[96 * r + 3 * x] = static_cast<std::uint8_t>(r);
+      named[96 * r + 3 * x + 1] = static_cast<std::uint8_t>(x);
+      named[96 * r + 3 * x + 2] = 7;
+    }
+  }
+  const Bytes g = BuildFullColourIcon16(named);
+  ASSERT_EQ(g.size(), 894u);
+  for (std::size_t r = 0; r < 16; ++r) {
+    for (std::size_t c = 0; c < 16; ++c) {
+      const std::size_t at = 62 + 48 * r + 3 * c;
+      EXPECT_EQ(g[at], 2 * r);
+      EXPECT_EQ(g[at + 1], 2 * c);
+      EXPECT_EQ(g[at + 2], 7);
+    }
+  }
+}
+
+TEST(FullColourLayout, BuildersAndWritersRefuseShortOrWrongInput) {
+  const Bytes big(3 * 64 * 64 + 1), mask(64 * 64 / 8 + 1);
+  struct Case {
+    std::size_t pixels, mask;
+    int edge;
+  };
+  for (const Case c : {Case{3071, 128, 32}, Case{3072, 127, 32}, Case{12287, 512, 64}, Case{12288, 511, 64},
+                       Case{big.size(), mask.size(), 16}, Case{big.size(), mask.size(), 48},
+                       Case{big.size(), mask.size(), 96}, Case{big.size(), mask.size(), 0}}) {
+    EXPECT_TRUE(
+        BuildFullColourIcon(std::span(big).first(c.pixels), std::span(mask).first(c.mask), c.edge).empty())
+        << c.pixels << " " << c.mask << " " << c.edge;
+  }
+  EXPECT_TRUE(BuildFullColourIcon16(std::span(big).first(3071)).empty());
+
+  TempDir dir;
+  EXPECT_FALSE(WriteFullColourIcon(dir.file("no/such/folder.ico"), big, mask, 32));
+  EXPECT_FALSE(WriteFullColourIcon16(dir.file("no/such/folder.ico"), big));
+  EXPECT_FALSE(WriteFullColourIcon(dir.file("short.ico"), std::span(big).first(10), mask, 32));
+  EXPECT_FALSE(fs::exists(dir.file("short.ico")));
+}
+
+TEST(FullColourLayout, ColorRefToBgrStoresBlueGreenRed) {
+  using Out = std::array<std::uint8_t, 4>;
+  const std::vector<std::pair<ColorRef, Out>> cases = {
+      {Rgb(18, 52, 86), {86, 52, 18, 0}},
+      {Rgb(255, 0, 0), {0, 0, 255, 0}},
+      {Rgb(0, 0, 255), {255, 0, 0, 0}},
+      {0x00FFFFFF, {255, 255, 255, 0}},
+  };
+  for (const auto& [colour, want] : cases) EXPECT_EQ(ColorRefToBgr(colour), want) << colour;
+}
+
+TEST(FullColourRead, RandomIconsComeBackUnchanged) {
+  TempDir dir;
+  for (const int edge : {32, 64}) {
+    for (unsigned seed = 1; seed <= 3; ++seed) {
+      SCOPED_TRACE(edge * 100 + seed);
+      std::mt19937 rng(seed * edge);
+      const Bytes pixels = randomBytes(rng, 3 * edge * edge), mask = randomBytes(rng, edge * edge / 8);
+      const std::string path = dir.file("r.ico");
+      ASSERT_TRUE(WriteFullColourIcon(path, pixels, mask, edge));
+      SharedState state;
+      const auto icon = ReadFullColourIcon(path, state);
+      ASSERT_TRUE(icon);
+      EXPECT_EQ(icon->size, edge);
+      EXPECT_EQ(icon->pixels, pixels);
+      EXPECT_EQ(icon->mask, mask);
+
+      // The header copies are the file's own bytes.
+      const Bytes file = BuildFullColourIcon(pixels, mask, edge);
+      ASSERT_EQ(state.IconDirEntries.size(), 1u);
+      ASSERT_EQ(state.IconImageHeaders.size(), 1u);
+      EXPECT_TRUE(std::equal(state.IconDirHeader.begin(), state.IconDirHeader.end(), file.begin()));
+      EXPECT_TRUE(
+          std::equal(state.IconDirEntries[0].begin(), state.IconDirEntries[0].end(), file.begin() + 6));
+      EXPECT_TRUE(
+          std::equal(state.IconImageHeaders[0].begin(), state.IconImageHeaders[0].end(), file.begin() + 22));
+    }
+  }
+}
+
+TEST(FullColourRead, TakesTheFirstQualifyingEntry) {
+  std::mt19937 rng(5);
+  auto image = [&](int w, int h, int colours, int bits) {
+    const std::size_t n = colours == 0 ? 3 * w * h + w * h / 8 : w * h / 2 + 64 + w * h / 8;
+    return TestImage{w, h, colours, bits, randomBytes(rng, n)};
+  };
+  struct Case {
+    const char* what;
+    std::vector<TestImage> images;
+    int chosen;  // -1: rejected
+  };
+  const std::vector<Case> cases = {
+      {"16-colour 32 passed over", {image(32, 32, 16, 4), image(32, 32, 0, 24)}, 1},
+      {"64 ahead of 32 wins", {image(64, 64, 0, 24), image(32, 32, 0, 24)}, 0},
+      {"32 ahead of 64 wins", {image(32, 32, 0, 24), image(64, 64, 0, 24)}, 0},
+      {"other edges passed over", {image(48, 48, 0, 24), image(16, 16, 0, 24), image(64, 64, 0, 24)}, 2},
+      {"width and height must agree", {image(32, 64, 0, 24), image(32, 32, 0, 24)}, 1},
+      {"no qualifying entry", {image(32, 32, 16, 4), image(16, 16, 0, 24)}, -1},
+      {"chosen entry not 24-bit", {image(32, 32, 0, 32), image(32, 32, 0, 24)}, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SharedState state;
+    const auto icon = ReadFullColourIcon(makeIcon(c.images), state);
+    ASSERT_EQ(state.IconDirEntries.size(), c.images.size());
+    if (c.chosen < 0) {
+      EXPECT_FALSE(icon);
+      continue;
+    }
+    ASSERT_TRUE(icon);
+    const TestImage& want = c.images[static_cast<std::size_t>(c.chosen)];
+    const std::size_t p = 3 * want.width * want.width;
+    EXPECT_EQ(icon->size, want.width);
+    EXPECT_EQ(icon->pixels, Bytes(want.body.begin(), want.body.begin() + static_cast<std::ptrdiff_t>(p)));
+    EXPECT_EQ(icon->mask, Bytes(want.body.begin() + static_cast<std::ptrdiff_t>(p), want.body.end()));
+    EXPECT_EQ(state.IconDirEntries[static_cast<std::size_t>(c.chosen)][0], want.width);
+    EXPECT_EQ(get16(Bytes(state.IconImageHeaders[static_cast<std::size_t>(c.chosen)].begin(),
+                          state.IconImageHeaders[static_cast<std::size_t>(c.chosen)].end()),
+                    14),
+              24u);
+  }
+}
+
+TEST(FullColourRead, ShortOrInconsistentFilesAreRejected) {
+  std::mt19937 rng(11);
+  for (const int edge : {32, 64}) {
+    const Bytes file =
+        BuildFullColourIcon(randomBytes(rng, 3 * edge * edge), randomBytes(rng, edge * edge / 8), edge);
+    for (std::size_t cut = 0; cut < file.size(); ++cut) {
+      SharedState state;
+      // A copy of exactly `cut` bytes, so the sanitizers see any read past it.
+      const Bytes shortFile(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(cut));
+      ASSERT_FALSE(ReadFullColourIcon(shortFile, state)) << edge << " cut at " << cut;
+    }
+  }
+  const Bytes good = BuildFullColourIcon(Bytes(3072, 1), Bytes(128, 2), 32);
+  auto variant = [&](auto change) {
+    Bytes f = good;
+    change(f);
+    return f;
+  };
+  const std::vector<Bytes> bad = {
+      variant([](Bytes& f) { put32(f, 18, 0xFFFFFFF0u); }),                                // offset wraps
+      variant([](Bytes& f) { put32(f, 18, static_cast<std::uint32_t>(f.size()) - 40); }),  // no pixels
+      variant([](Bytes& f) { put16(f, 4, 0xFFFF); }),                                      // huge count
+      variant([](Bytes& f) { put16(f, 4, 0); }),                                           // no images
+      variant([](Bytes& f) { f[6] = f[7] = 64; }),  // claims 64 x 64 with 32 x 32 data
+  };
+  for (std::size_t i = 0; i < bad.size(); ++i) {
+    SharedState state;
+    EXPECT_FALSE(ReadFullColourIcon(bad[i], state)) << i;
+  }
+  SharedState state;
+  EXPECT_FALSE(ReadFullColourIcon("/nonexistent/pictoforge.ico", state));
+}
+
+// Another decoder's opinion: Pillow must see the same colours, and transparency exactly where the mask
+// bits are set.
+TEST(FullColourIndependentDecoder, PillowSeesTheSamePictures) {
+  const char* source = std::getenv("PF_SOURCE_DIR");
+  if (source == nullptr)
+    GTEST_SKIP() << "PF_SOURCE_DIR is not set, so tests/model/pillow_check.py cannot be found";
+  const fs::path script = fs::path(source) / "tests/model/pillow_check.py";
+  ASSERT_TRUE(fs::exists(script)) << script;
+  TempDir dir;
+
+  std::ostringstream json;
+  json << "[";
+  // Stored rows run bottom first; the expectation is written top row first.
+  auto describe = [&](const std::string& file, int edge, const Bytes& pixels, const Bytes& mask,
+                      std::size_t maskRow) {
+    json << (json.tellp() > 1 ? "," : "") << "{\"file\":\"" << file << "\",\"width\":" << edge
+         << ",\"height\":" << edge << ",\"rgb\":[";
+    for (int y = 0; y < edge; ++y) {
+      for (int x = 0; x < edge; ++x) {
+        const std::size_t at = 3 * static_cast<std::size_t>((edge - 1 - y) * edge + x);
+        json << (y || x ? "," : "") << "[" << +pixels[at + 2] << "," << +pixels[at + 1] << "," << +pixels[at]
+             << "]";
+      }
+    }
+    json << "],\"mask\":[";
+    for (int y = 0; y < edge; ++y) {
+      for (int x = 0; x < edge; ++x) {
+        const std::uint8_t byte = mask[maskRow * static_cast<std::size_t>(edge - 1 - y) + x / 8];
+        json << (y || x ? "," : "") << ((byte >> (7 - x % 8)) & 1);
+      }
+    }
+    json << "]}";
+  };
+
+  std::mt19937 rng(99);
+  Bytes pixels32;
+  for (const int edge : {32, 64}) {
+    const Bytes pixels = randomBytes(rng, 3 * edge * edge), mask = randomBytes(rng, edge * edge / 8);
+    const std::string name = "f" + std::to_string(edge) + ".ico";
+    ASSERT_TRUE(WriteFullColourIcon(dir.file(name), pixels, mask, edge));
+    describe(name, edge, pixels, mask, edge / 8);
+    if (edge == 32) pixels32 = pixels;
+  }
+  ASSERT_TRUE(WriteFullColourIcon16(dir.file("f16.ico"), pixels32));
+  Bytes small;
+  for (std::size_t r = 0; r < 16; ++r) {
+    for (std::size_t c = 0; c < 16; ++c) {
+      const auto from = pixels32.begin() + static_cast<std::ptrdiff_t>(96 * 2 * r + 3 * 2 * c);
+      small.insert(small.end(), from, from + 3);
+    }
+  }
+  describe("f16.ico", 16, small, Bytes(64, 0), 4);
+  json << "]";
+  std::ofstream(dir.path / "expected.json") << json.str();
+
+  // Debian's interpreter is the one that has python3-pil.
+  const std::string python = fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+  const std::string command = "'" + python + "' '" + script.string() + "' '" + dir.path.string() + "'";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status)) << command;
+  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "Pillow is not installed (Debian package python3-pil)";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << command;
+}
+
+}  // namespace
+}  // namespace pf
