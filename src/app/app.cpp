@@ -7,6 +7,9 @@
 #include "archive/file_browser.h"
 #include "archive/work_archive.h"
 #include "editor/main_window.h"
+#include "fullcolour/composition_check.h"
+#include "fullcolour/full_colour_window.h"
+#include "fullcolour/photo_window.h"
 #include "platform/local_path.h"
 #include "platform/message_channel.h"
 #include "tools/arithmetic.h"
@@ -77,6 +80,9 @@ Form* App::createByName(const QString& formName) {
       {QStringLiteral("Form15"), &App::makeSingle<Form15>},
       {QStringLiteral("Form16"), &App::makeSingle<Form16>},
       {QStringLiteral("Form17"), &App::makeSingle<Form17>},
+      {QStringLiteral("Form18"), &App::makeSingle<Form18>},
+      {QStringLiteral("Form20"), &App::makeSingle<Form20>},
+      {QStringLiteral("Form22"), &App::makeSingle<Form22>},
   };
   const auto it = makers.find(formName);
   return it == makers.end() ? nullptr : (this->*(it->second))();
@@ -87,7 +93,10 @@ QWidget* App::ownerFor(const QString& formName) {
   static const QSet<QString> owned = {
       QStringLiteral("Form1"), QStringLiteral("Form2"), QStringLiteral("Form3"),  QStringLiteral("Form4"),
       QStringLiteral("Form5"), QStringLiteral("Form7"), QStringLiteral("Form16"), QStringLiteral("Form17")};
-  return owned.contains(formName) ? main_ : nullptr;
+  if (owned.contains(formName)) return main_;
+  // The full colour windows stay above the photo window that opens them.
+  if (formName == QLatin1String("Form20") || formName == QLatin1String("Form22")) return find<Form18>();
+  return nullptr;
 }
 
 }  // namespace pf

@@ -93,7 +93,8 @@ void IC::buildMenus() {
   addMenuItem(draw, QStringLiteral("mnuBBITMAP"), QStringLiteral("フルカラー→４bit処理"), nullptr);
 
   addMenuItem(bar, QStringLiteral("mnuHKN"), QStringLiteral("保管庫(&A)"), &IC::mnuHKN_Click);
-  addMenuItem(bar, QStringLiteral("mnuFullColIcon"), QStringLiteral("フルカラーアイコン(&I)"), nullptr);
+  addMenuItem(bar, QStringLiteral("mnuFullColIcon"), QStringLiteral("フルカラーアイコン(&I)"),
+              &IC::mnuFullColIcon_Click);
 
   QMenu* tools = addSubMenu(bar, QStringLiteral("mnuT"), QStringLiteral("ツール"));
   addMenuItem(tools, QStringLiteral("mnuCHLDCLOSE"), QStringLiteral("全子フォームを閉じる"),

@@ -66,6 +66,7 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   const QString& fileName() const override { return FileName; }
   void AutoFileOpen(const QString& name) override;
   void AllClose() override;
+  void setEditorVisible(bool visible) override { setVisible(visible); }
 
   // mode 0 plain, 1 also keeps a clean copy of the 5x preview, 2 first reloads the default palette.
   void RedisplayAll(int mode);
@@ -111,6 +112,7 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   void mnuBMSK_Click();
   void mnuFList_Click();
   void mnuHKN_Click();
+  void mnuFullColIcon_Click();
   void mnuCHLDCLOSE_Click();
   void mnuVersion_Click();
   void mnuEND_Click();

@@ -6,6 +6,7 @@
 #include "archive/file_browser.h"
 #include "archive/work_archive.h"
 #include "editor/main_window.h"
+#include "fullcolour/photo_window.h"
 #include "platform/app_context.h"
 #include "tools/arithmetic.h"
 #include "tools/check_pattern.h"
@@ -72,6 +73,13 @@ void IC::mnuFList_Click() {
                 frameGeometry().top());
   item->setEnabled(false);
   connect(browser, &Form::unloaded, this, [item] { item->setEnabled(true); });
+}
+
+void IC::mnuFullColIcon_Click() {
+  // The full colour windows take over until the photo window closes and brings the editor back.
+  AllClose();
+  app().single<Form18>();
+  hide();
 }
 
 void IC::mnuHKN_Click() {

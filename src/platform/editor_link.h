@@ -27,6 +27,8 @@ class EditorLink {
   virtual void AutoFileOpen(const QString& name) = 0;
   // Unloads every window whose caption does not contain "Pictoforge".
   virtual void AllClose() = 0;
+  // The full colour windows hide the editor while they are in use and show it again when they close.
+  virtual void setEditorVisible(bool visible) = 0;
 
   // Windows that change the picture wholesale disable the File menu while they are open. Each holds the
   // lock from load to unload; the menu comes back when the last holder lets go.

@@ -1,0 +1,157 @@
+// Photo figures: opening a 6000 x 4000 JPEG to the 480 x 320 picture the photo window shows (through the
+// loader, through the window, and decoded whole for comparison), the same reduction by djpeg as a
+// reference, the peak memory each costs, and one drag step over the shown photo.
+#include <benchmark/benchmark.h>
+
+#include <QImageReader>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <fstream>
+#include <string>
+
+#include "bench_program.h"
+#include "fullcolour/full_colour_window.h"
+#include "fullcolour/photo_window.h"
+#include "platform/picture_loader.h"
+
+namespace {
+
+using pf::bench::Program;
+
+const QSize kShown(480, 320);
+
+// One camera-sized photo for the whole run: gradients with some noise, so the encoder has real work.
+const QString& PhotoPath() {
+  static QTemporaryDir folder;
+  static const QString path = [] {
+    const QString p = folder.filePath(QStringLiteral("photo.jpg"));
+    QImage image(6000, 4000, QImage::Format_RGB32);
+    std::uint32_t seed = 12345;
+    for (int y = 0; y < image.height(); ++y) {
+      auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+      for (int x = 0; x < image.width(); ++x) {
+        seed = seed * 1664525u + 1013904223u;
+        const int noise = static_cast<int>(seed >> 28) - 8;
+        line[x] = qRgb(std::clamp(x * 255 / 6000 + noise, 0, 255), std::clamp(y * 255 / 4000 + noise, 0, 255),
+                       std::clamp((x + y) % 256 + noise, 0, 255));
+      }
+    }
+    image.save(p, "JPEG", 90);
+    return p;
+  }();
+  return path;
+}
+
+double StatusMiB(const char* key) {
+  std::ifstream status("/proc/self/status");
+  const std::string prefix = std::string(key) + ":";
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind(prefix, 0) == 0) return std::stod(line.substr(prefix.size())) / 1024.0;
+  }
+  return 0;
+}
+
+// How far the peak resident size rises above the current one while `work` runs. The kernel lets a
+// process reset its own peak, so each figure stands alone rather than behind the largest before it.
+template <class Work>
+double PeakGrowthMiB(Work&& work) {
+  std::ofstream("/proc/self/clear_refs") << "5";
+  const double before = StatusMiB("VmHWM");
+  work();
+  return StatusMiB("VmHWM") - before;
+}
+
+QImage OpenShown() {
+  pf::Photo photo;
+  if (pf::LoadPictureFile(PhotoPath(), photo) != pf::PictureStatus::Ok || !photo.decodeFor(kShown)) return {};
+  return photo.scaled(kShown);
+}
+
+void OpenThroughLoader(benchmark::State& state) {
+  PhotoPath();
+  state.counters["peak_rss_growth_MiB"] = PeakGrowthMiB([] { benchmark::DoNotOptimize(OpenShown()); });
+  for (auto _ : state) {
+    QImage shown = OpenShown();
+    if (shown.size() != kShown) state.SkipWithError("the photo did not open");
+    benchmark::DoNotOptimize(shown);
+  }
+}
+BENCHMARK(OpenThroughLoader)->Unit(benchmark::kMillisecond);
+
+// What the decoder's own reduction saves: the whole photo decoded, then scaled down.
+QImage OpenWhole() {
+  QImageReader reader(PhotoPath());
+  reader.setAutoTransform(true);
+  return reader.read().scaled(kShown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+void OpenDecodedWhole(benchmark::State& state) {
+  PhotoPath();
+  state.counters["peak_rss_growth_MiB"] = PeakGrowthMiB([] { benchmark::DoNotOptimize(OpenWhole()); });
+  for (auto _ : state) benchmark::DoNotOptimize(OpenWhole());
+}
+BENCHMARK(OpenDecodedWhole)->Unit(benchmark::kMillisecond);
+
+// The reference: libjpeg-turbo's own tool reducing by 1/8 into nowhere, process start included.
+void DjpegEighth(benchmark::State& state) {
+  const QString djpeg = QStandardPaths::findExecutable(QStringLiteral("djpeg"));
+  if (djpeg.isEmpty()) {
+    state.SkipWithError("djpeg is not installed (libjpeg-turbo-progs)");
+    return;
+  }
+  const QStringList args{QStringLiteral("-scale"), QStringLiteral("1/8"), QStringLiteral("-outfile"),
+                         QStringLiteral("/dev/null"), PhotoPath()};
+  // The child's own peak, read while it runs: its rusage would also count the fork of this process.
+  {
+    QProcess child;
+    child.start(djpeg, args);
+    child.waitForStarted();
+    const QString status = QStringLiteral("/proc/%1/status").arg(child.processId());
+    double peak = 0;
+    do {
+      std::ifstream in(status.toStdString());
+      for (std::string line; std::getline(in, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) peak = std::max(peak, std::stod(line.substr(6)) / 1024.0);
+      }
+    } while (!child.waitForFinished(1));
+    state.counters["child_peak_rss_MiB"] = peak;
+  }
+  for (auto _ : state) {
+    if (QProcess::execute(djpeg, args) != 0) state.SkipWithError("djpeg failed");
+  }
+}
+BENCHMARK(DjpegEighth)->Unit(benchmark::kMillisecond);
+
+// The window's whole open: load, fit, decode, and the shown picture on its surface.
+void OpenThroughWindow(benchmark::State& state) {
+  PhotoPath();
+  Program p;
+  auto* form = p.app->single<pf::Form18>();
+  state.counters["peak_rss_growth_MiB"] = PeakGrowthMiB([&] { form->LoadPicFile(PhotoPath()); });
+  for (auto _ : state) form->LoadPicFile(PhotoPath());
+  if (form->Picture2.width() != kShown.width()) state.SkipWithError("the photo is not shown at 480 x 320");
+}
+BENCHMARK(OpenThroughWindow)->Unit(benchmark::kMillisecond);
+
+// One move with the button held: four slot copies, the work area and the icon window's refresh.
+void DragStep(benchmark::State& state) {
+  PhotoPath();
+  Program p;
+  auto* form = p.app->single<pf::Form18>();
+  form->LoadPicFile(PhotoPath());
+  int x = 100;
+  for (auto _ : state) {
+    form->Form_MouseMove(1, 0, x, 160);
+    x = x == 100 ? 101 : 100;
+  }
+  QCoreApplication::processEvents();
+}
+BENCHMARK(DragStep)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return pf::bench::RunWindowBenchmarks(argc, argv);
+}

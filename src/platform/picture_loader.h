@@ -1,0 +1,65 @@
+// Photos (bitmap, JPEG, full colour icon) for the windows that show them reduced. Opening reads only the
+// header, so a photo's size is known without decoding it; a JPEG is then decoded at the smallest of the
+// decoder's own reductions (1/8, 1/4, 1/2, 1) that still covers what is shown, and smoothed down from
+// there. EXIF orientation is applied throughout: sizes and pictures are as the camera was held.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QImageIOHandler>
+#include <QSize>
+#include <QString>
+#include <cstdint>
+
+namespace pf {
+
+// Beyond these a photo is refused before anything is decoded.
+inline constexpr int kMaxPictureEdge = 20000;
+inline constexpr std::int64_t kMaxPicturePixels = 200'000'000;
+// The most pixels one decode may produce (256 MB at 4 bytes a pixel); formats the decoder cannot reduce
+// are refused above it, since they are always decoded whole.
+inline constexpr std::int64_t kMaxDecodedPixels = 64'000'000;
+
+enum class PictureStatus { Ok, Unreadable, TooLarge };
+
+class Photo {
+ public:
+  bool isNull() const { return path_.isEmpty(); }
+  const QString& path() const { return path_; }
+  // Size as shown, after orientation.
+  QSize size() const { return size_; }
+  // "jpeg", "bmp", "ico", ...
+  const QByteArray& format() const { return format_; }
+
+  // Makes sure the cached decode covers `shown` (sizes after orientation), decoding again at the
+  // smallest sufficient reduction when it does not. False when the file can no longer be decoded; the
+  // earlier decode, if any, is kept.
+  bool decodeFor(QSize shown);
+  // The cached decode scaled smoothly to exactly `shown`; null when `shown` is empty or nothing has been
+  // decoded yet.
+  QImage scaled(QSize shown) const;
+
+  // The reduction of the cached decode (8, 4, 2 or 1; 0 before the first decode) and its size.
+  int decodeDenominator() const { return denominator_; }
+  QSize decodedSize() const { return decoded_.size(); }
+
+ private:
+  friend PictureStatus LoadPictureFile(const QString& path, Photo& photo);
+
+  QString path_;
+  QByteArray format_;
+  QSize size_;
+  QSize stored_;  // as stored in the file, before orientation
+  bool scalable_ = false;
+  QImage decoded_;
+  int denominator_ = 0;
+};
+
+// Opens a photo without decoding it. On failure `photo` is left as it was.
+PictureStatus LoadPictureFile(const QString& path, Photo& photo);
+
+// The largest of 1, 2, 4, 8 for which the decoder's reduction of `stored` (what the decoder produces,
+// rounded down) still is at least `shown` in both directions.
+int JpegScaleDenominator(QSize stored, QSize shown);
+
+}  // namespace pf
