@@ -21,7 +21,7 @@ namespace {
 
 constexpr auto kSizes = SharedState::FullColourSizes;
 constexpr auto kSlotTops = SharedState::FullColourSlotTops;
-constexpr int kClientWidth = 500;
+constexpr int kClientWidth = 600;  // wide enough for the whole menu bar
 // Tall enough for the whole 128 x 128 slot.
 constexpr int kClientHeight = 350;
 const QString kSaveKey = QStringLiteral("OpenSaveFullIcon");
