@@ -1,6 +1,6 @@
 // Photo figures: opening a 6000 x 4000 JPEG to the 480 x 320 picture the photo window shows (through the
 // loader, through the window, and decoded whole for comparison), the same reduction by djpeg as a
-// reference, the peak memory each costs, and one drag step over the shown photo.
+// reference, the peak memory each costs, one drag step over the shown photo and one stamping step.
 #include <benchmark/benchmark.h>
 
 #include <QImageReader>
@@ -149,6 +149,24 @@ void DragStep(benchmark::State& state) {
   QCoreApplication::processEvents();
 }
 BENCHMARK(DragStep)->Unit(benchmark::kMicrosecond);
+
+// One stamping move in the icon window with transparency on: the slot into the preview, the key colour
+// left out, the blend and the copy back to the window.
+void StampStep(benchmark::State& state) {
+  Program p;
+  auto* form = p.app->single<pf::Form18>();
+  (void)form;
+  auto* icon = p.app->find<pf::Form20>();
+  icon->Check1->setChecked(true);
+  icon->Slider1->setValue(128);
+  int x = 360;
+  for (auto _ : state) {
+    icon->Form_MouseMove(1, 0, x, 60);
+    x = x == 360 ? 361 : 360;
+  }
+  QCoreApplication::processEvents();
+}
+BENCHMARK(StampStep)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
