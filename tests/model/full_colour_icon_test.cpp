@@ -10,26 +10,13 @@
 #include <random>
 #include <sstream>
 
+#include "model/icon_test_support.h"
+
 namespace pf {
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
-
-void put16(Bytes& b, std::size_t at, unsigned v) {
-  b[at] = static_cast<std::uint8_t>(v);
-  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-void put32(Bytes& b, std::size_t at, std::uint32_t v) {
-  put16(b, at, v & 0xFFFF);
-  put16(b, at + 2, v >> 16);
-}
-unsigned get16(const Bytes& b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8);
-}
-std::uint32_t get32(const Bytes& b, std::size_t at) {
-  return get16(b, at) | (get16(b, at + 2) << 16);
-}
+using namespace icontest;
 
 Bytes randomBytes(std::mt19937& rng, std::size_t n) {
   Bytes b(n);
@@ -46,35 +33,6 @@ struct TempDir {
   ~TempDir() { fs::remove_all(path); }
   std::string file(const std::string& name) const { return (path / name).string(); }
 };
-
-// An icon file assembled without the writers, for directories they never produce.
-struct TestImage {
-  int width, height, colourCount, bitCount;
-  Bytes body;  // what follows the 40-byte header
-};
-Bytes makeIcon(const std::vector<TestImage>& images) {
-  Bytes file(6 + 16 * images.size());
-  put16(file, 2, 1);
-  put16(file, 4, static_cast<unsigned>(images.size()));
-  for (std::size_t i = 0; i < images.size(); ++i) {
-    const TestImage& im = images[i];
-    const std::size_t e = 6 + 16 * i;
-    file[e] = static_cast<std::uint8_t>(im.width);
-    file[e + 1] = static_cast<std::uint8_t>(im.height);
-    file[e + 2] = static_cast<std::uint8_t>(im.colourCount);
-    put32(file, e + 8, static_cast<std::uint32_t>(40 + im.body.size()));
-    put32(file, e + 12, static_cast<std::uint32_t>(file.size()));
-    Bytes header(40);
-    put32(header, 0, 40);
-    put32(header, 4, static_cast<std::uint32_t>(im.width));
-    put32(header, 8, static_cast<std::uint32_t>(2 * im.height));
-    put16(header, 12, 1);
-    put16(header, 14, static_cast<unsigned>(im.bitCount));
-    file.insert(file.end(), header.begin(), header.end());
-    file.insert(file.end(), im.body.begin(), im.body.end());
-  }
-  return file;
-}
 
 TEST(FullColourLayout, WriterHeaderMatchesTheLayoutForEachEdge) {
   struct Case {
@@ -289,10 +247,8 @@ TEST(FullColourRead, ShortOrInconsistentFilesAreRejected) {
 // Another decoder's opinion: Pillow must see the same colours, and transparency exactly where the mask
 // bits are set.
 TEST(FullColourIndependentDecoder, PillowSeesTheSamePictures) {
-  const char* source = std::getenv("PF_SOURCE_DIR");
-  if (source == nullptr)
-    GTEST_SKIP() << "PF_SOURCE_DIR is not set, so tests/model/pillow_check.py cannot be found";
-  const fs::path script = fs::path(source) / "tests/model/pillow_check.py";
+  const fs::path script = icontest::PillowScript();
+  if (script.empty()) GTEST_SKIP() << "PF_SOURCE_DIR is not set, so pillow_check.py cannot be found";
   ASSERT_TRUE(fs::exists(script)) << script;
   TempDir dir;
 
@@ -341,13 +297,10 @@ TEST(FullColourIndependentDecoder, PillowSeesTheSamePictures) {
   json << "]";
   std::ofstream(dir.path / "expected.json") << json.str();
 
-  // Debian's interpreter is the one that has python3-pil.
-  const std::string python = fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
-  const std::string command = "'" + python + "' '" + script.string() + "' '" + dir.path.string() + "'";
-  const int status = std::system(command.c_str());
-  ASSERT_TRUE(WIFEXITED(status)) << command;
-  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "Pillow is not installed (Debian package python3-pil)";
-  EXPECT_EQ(WEXITSTATUS(status), 0) << command;
+  std::string command;
+  const int status = icontest::RunPillowCheck(dir.path, command);
+  if (status == 77) GTEST_SKIP() << "Pillow is not installed (Debian package python3-pil)";
+  EXPECT_EQ(status, 0) << command;
 }
 
 }  // namespace

@@ -13,28 +13,14 @@
 #include <sstream>
 
 #include "model/file_io.h"
+#include "model/icon_test_support.h"
 #include "model/packing.h"
 
 namespace pf {
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
-
-void put16(Bytes& b, std::size_t at, unsigned v) {
-  b[at] = static_cast<std::uint8_t>(v);
-  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-void put32(Bytes& b, std::size_t at, std::uint32_t v) {
-  put16(b, at, v & 0xFFFF);
-  put16(b, at + 2, v >> 16);
-}
-unsigned get16(const Bytes& b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8);
-}
-std::uint32_t get32(const Bytes& b, std::size_t at) {
-  return get16(b, at) | (get16(b, at + 2) << 16);
-}
+using namespace icontest;
 
 Palette randomPalette(std::mt19937& rng) {
   Palette p;
@@ -59,34 +45,6 @@ Bytes paletteBytes(const Palette& p) {
   return b;
 }
 
-// An icon file assembled independently of the writers, for directories the writers never produce.
-struct TestImage {
-  int width, height, colourCount, bitCount;
-  Bytes body;  // what follows the 40-byte header: palette, XOR rows, AND rows
-};
-Bytes makeIcon(const std::vector<TestImage>& images) {
-  Bytes file(6 + 16 * images.size());
-  put16(file, 2, 1);
-  put16(file, 4, static_cast<unsigned>(images.size()));
-  for (std::size_t i = 0; i < images.size(); ++i) {
-    const TestImage& im = images[i];
-    const std::size_t e = 6 + 16 * i;
-    file[e] = static_cast<std::uint8_t>(im.width);
-    file[e + 1] = static_cast<std::uint8_t>(im.height);
-    file[e + 2] = static_cast<std::uint8_t>(im.colourCount);
-    put32(file, e + 8, static_cast<std::uint32_t>(40 + im.body.size()));
-    put32(file, e + 12, static_cast<std::uint32_t>(file.size()));
-    Bytes header(40);
-    put32(header, 0, 40);
-    put32(header, 4, static_cast<std::uint32_t>(im.width));
-    put32(header, 8, static_cast<std::uint32_t>(2 * im.height));
-    put16(header, 12, 1);
-    put16(header, 14, static_cast<unsigned>(im.bitCount));
-    file.insert(file.end(), header.begin(), header.end());
-    file.insert(file.end(), im.body.begin(), im.body.end());
-  }
-  return file;
-}
 TestImage filledImage(int size, int colourCount, int bitCount, std::uint8_t pixelByte, std::uint8_t maskByte,
                       const Palette& palette) {
   Bytes body = paletteBytes(palette);
@@ -566,10 +524,8 @@ TEST(DamagedFiles, OffsetsAndCountsPointingOutside) {
 // Another decoder's opinion of what the writers produce: Pillow reads the files, and its pixels and
 // palette must be the ones intended.
 TEST(IndependentDecoder, PillowSeesTheSamePictures) {
-  const char* source = std::getenv("PF_SOURCE_DIR");
-  if (source == nullptr)
-    GTEST_SKIP() << "PF_SOURCE_DIR is not set, so tests/model/pillow_check.py cannot be found";
-  const fs::path script = fs::path(source) / "tests/model/pillow_check.py";
+  const fs::path script = icontest::PillowScript();
+  if (script.empty()) GTEST_SKIP() << "PF_SOURCE_DIR is not set, so pillow_check.py cannot be found";
   ASSERT_TRUE(fs::exists(script)) << script;
   const fs::path dir = fs::temp_directory_path() / ("pf-pillow-" + std::to_string(::getpid()));
   fs::create_directories(dir);
@@ -608,16 +564,13 @@ TEST(IndependentDecoder, PillowSeesTheSamePictures) {
   json << "]";
   std::ofstream(dir / "expected.json") << json.str();
 
-  // Debian's interpreter is the one that has python3-pil.
-  const std::string python = fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
-  const std::string command = "'" + python + "' '" + script.string() + "' '" + dir.string() + "'";
-  const int status = std::system(command.c_str());
-  ASSERT_TRUE(WIFEXITED(status)) << command;
-  if (WEXITSTATUS(status) == 77) {
+  std::string command;
+  const int status = icontest::RunPillowCheck(dir, command);
+  if (status == 77) {
     fs::remove_all(dir);
     GTEST_SKIP() << "Pillow is not installed (Debian package python3-pil)";
   }
-  EXPECT_EQ(WEXITSTATUS(status), 0) << command;
+  EXPECT_EQ(status, 0) << command;
   fs::remove_all(dir);
 }
 

@@ -10,6 +10,8 @@
 #include <random>
 #include <sstream>
 
+#include "model/icon_test_support.h"
+
 namespace pf {
 namespace {
 
@@ -34,9 +36,8 @@ TEST(MaskIcons, PillowSeesTransparencyWhereTheMaskSays) {
   EXPECT_TRUE(BuildMaskIcon16(std::span(pixels).first(1023), palette, mask).empty());
   EXPECT_TRUE(BuildMaskIcon16(pixels, palette, std::span(mask).first(63)).empty());
 
-  const char* source = std::getenv("PF_SOURCE_DIR");
-  if (source == nullptr) GTEST_SKIP() << "PF_SOURCE_DIR is not set, so pillow_check.py cannot be found";
-  const fs::path script = fs::path(source) / "tests/model/pillow_check.py";
+  const fs::path script = icontest::PillowScript();
+  if (script.empty()) GTEST_SKIP() << "PF_SOURCE_DIR is not set, so pillow_check.py cannot be found";
   const fs::path dir = fs::temp_directory_path() / ("pf-mask-pillow-" + std::to_string(::getpid()));
   fs::create_directories(dir);
   ASSERT_TRUE(WriteMaskIcon32((dir / "m32.ico").string(), pixels, palette, mask));
@@ -66,14 +67,11 @@ TEST(MaskIcons, PillowSeesTransparencyWhereTheMaskSays) {
   json << "]";
   std::ofstream(dir / "expected.json") << json.str();
 
-  // Debian's interpreter is the one that has python3-pil.
-  const std::string python = fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
-  const std::string command = "'" + python + "' '" + script.string() + "' '" + dir.string() + "'";
-  const int status = std::system(command.c_str());
+  std::string command;
+  const int status = icontest::RunPillowCheck(dir, command);
   fs::remove_all(dir);
-  ASSERT_TRUE(WIFEXITED(status)) << command;
-  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "Pillow is not installed (Debian package python3-pil)";
-  EXPECT_EQ(WEXITSTATUS(status), 0) << command;
+  if (status == 77) GTEST_SKIP() << "Pillow is not installed (Debian package python3-pil)";
+  EXPECT_EQ(status, 0) << command;
 }
 
 }  // namespace
