@@ -17,6 +17,7 @@
 #include "platform/app_context.h"
 #include "platform/controls.h"
 #include "platform/drawing.h"
+#include "platform/index_chooser.h"
 #include "platform/local_path.h"
 #include "platform/picture_file.h"
 
@@ -127,23 +128,14 @@ void Form8::buildControls() {
   Text1->setAcceptDrops(false);
   Text2->setAcceptDrops(false);
 
-  List1 = new QListWidget(area);
-  List1->setObjectName(QStringLiteral("List1"));
-  List1->setGeometry(356, 4, 70, 206);
-  for (int i = 0; i < 16; ++i) List1->addItem(QString::number(i));
-  List1->hide();
+  List1 = new IndexChooser(area, QStringLiteral("List1"), QRect(356, 4, 70, 206),
+                           [this](int row) { List1_Click(row); });
 
   connect(Check1, &QCheckBox::toggled, this, [this] { Check1_Click(); });
   connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
   connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
   connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
   connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
-  // A click, or Enter on a row reached with the arrow keys. Only these choose: the list takes the focus
-  // when shown, and the row that focus makes current is no choice of the user's.
-  connect(List1, &QListWidget::itemClicked, this,
-          [this](QListWidgetItem* item) { List1_Click(List1->row(item)); });
-  connect(List1, &QListWidget::itemActivated, this,
-          [this](QListWidgetItem* item) { List1_Click(List1->row(item)); });
 
   QMenuBar* bar = menuBar();
   mnuOPEN = addMenuItem(bar, QStringLiteral("mnuOPEN"), QStringLiteral("ファイル"), &Form8::mnuOPEN_Click);
@@ -382,14 +374,7 @@ void Form8::Command5_Click() {
 }
 
 void Form8::showList() {
-  {
-    const QSignalBlocker quiet(List1);
-    List1->setCurrentRow(-1);
-    List1->clearSelection();
-  }
-  List1->show();
-  List1->raise();
-  List1->setFocus();
+  List1->ask();
 }
 
 void Form8::List1_Click(int row) {

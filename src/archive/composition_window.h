@@ -20,6 +20,7 @@
 
 #include "model/shared_state.h"
 #include "platform/form.h"
+#include "platform/index_chooser.h"
 
 namespace pf {
 
@@ -142,7 +143,7 @@ class Form8 final : public Form {
   QPushButton* Command5 = nullptr;
   QLineEdit* Text1 = nullptr;
   QLineEdit* Text2 = nullptr;
-  QListWidget* List1 = nullptr;
+  IndexChooser* List1 = nullptr;
   QLabel* Label1 = nullptr;
   QLabel* Label2 = nullptr;
   QLabel* Label3 = nullptr;

@@ -6,6 +6,7 @@
 
 #include "archive/composition_window.h"
 #include "platform/app_context.h"
+#include "platform/index_chooser.h"
 #include "platform/picture_file.h"
 
 namespace pf {
@@ -107,22 +108,11 @@ void Form10::buildControls() {
   Check3->setObjectName(QStringLiteral("Check3"));
   Check3->setGeometry(kLeft, 128, 70, 22);
 
-  List2 = new QListWidget(area);
-  List2->setObjectName(QStringLiteral("List2"));
-  List2->setGeometry(kLeft + 76, 4, 50, 150);
-  for (int i = 0; i < 16; ++i) List2->addItem(QString::number(i));
-  List2->hide();
+  List2 = new IndexChooser(area, QStringLiteral("List2"), QRect(kLeft + 76, 4, 50, 150),
+                           [this](int row) { List2_Click(row); });
   connect(Check3, &QCheckBox::toggled, this, [this](bool checked) {
-    if (checked) {
-      List2->show();
-      List2->raise();
-    }
+    if (checked) List2->ask();
   });
-  // A click, or Enter on a row reached with the arrow keys.
-  connect(List2, &QListWidget::itemClicked, this,
-          [this](QListWidgetItem* item) { List2_Click(List2->row(item)); });
-  connect(List2, &QListWidget::itemActivated, this,
-          [this](QListWidgetItem* item) { List2_Click(List2->row(item)); });
 
   Label1 = new QLabel(QStringLiteral("MIXフォーム"), area);
   Label1->setObjectName(QStringLiteral("Label1"));

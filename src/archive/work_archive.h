@@ -12,6 +12,7 @@
 #include "archive/archive_window.h"
 #include "model/composition.h"
 #include "model/work_file.h"
+#include "platform/index_chooser.h"
 
 namespace pf {
 
@@ -68,7 +69,7 @@ class Form10 final : public Archive16 {
   std::array<QCheckBox*, 4> Check1{};
   QCheckBox* Check2 = nullptr;
   QCheckBox* Check3 = nullptr;
-  QListWidget* List2 = nullptr;
+  IndexChooser* List2 = nullptr;
   QLabel* Label1 = nullptr;
   QListWidget* List1 = nullptr;
 

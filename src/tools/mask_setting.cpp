@@ -13,6 +13,7 @@
 #include "platform/app_context.h"
 #include "platform/controls.h"
 #include "platform/fonts.h"
+#include "platform/index_chooser.h"
 #include "platform/local_path.h"
 
 namespace pf {
@@ -34,19 +35,6 @@ std::size_t GridIndex(int column, int row) {
   return static_cast<std::size_t>(row * kIconSize + column);
 }
 
-// Keys typed into the index list stay there. The list passes Enter, and arrows that cannot move any
-// further, on to its parent, where they would toggle or move the mask cursor as well.
-class IndexList final : public QListWidget {
- public:
-  using QListWidget::QListWidget;
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override {
-    QListWidget::keyPressEvent(event);
-    event->accept();
-  }
-};
-
 }  // namespace
 
 Form11::Form11(AppContext& app, QWidget* owner)
@@ -56,17 +44,10 @@ Form11::Form11(AppContext& app, QWidget* owner)
   client().setFont(MinchoFont(16));
   QWidget* area = clientArea();
 
-  List2 = new IndexList(area);
-  List2->setObjectName(QStringLiteral("List2"));
-  List2->setGeometry(kPreviewLeft, kPreviewSize + 8, 60, 300);
-  for (int i = 0; i < 16; ++i) List2->addItem(QString::number(i));
-  List2->hide();
+  List2 = new IndexChooser(area, QStringLiteral("List2"), QRect(kPreviewLeft, kPreviewSize + 8, 60, 300),
+                           [this](int row) { List2_Click(row); });
   // A click, or Enter on a row reached with the arrow keys. The list takes the focus when shown, and the
   // row that focus makes current is no choice of the user's, so the current row alone chooses nothing.
-  connect(List2, &QListWidget::itemClicked, this,
-          [this](QListWidgetItem* item) { List2_Click(List2->row(item)); });
-  connect(List2, &QListWidget::itemActivated, this,
-          [this](QListWidgetItem* item) { List2_Click(List2->row(item)); });
 
   Label1 = MakeLabel(area, QStringLiteral("Label1"), QString(), kPreviewLeft + 70, kPreviewSize + 8, 90);
 
@@ -262,15 +243,7 @@ void Form11::mnuMDell_Click() {
 
 void Form11::showList(bool addMode) {
   AddMode = addMode;
-  {
-    // No row current, so that any row, the last one chosen included, is a choice.
-    const QSignalBlocker quiet(List2);
-    List2->setCurrentRow(-1);
-    List2->clearSelection();
-  }
-  List2->show();
-  List2->raise();
-  List2->setFocus();
+  List2->ask();
 }
 
 void Form11::List2_Click(int row) {

@@ -15,6 +15,7 @@
 
 #include "platform/drawing.h"
 #include "platform/form.h"
+#include "platform/index_chooser.h"
 
 namespace pf {
 
@@ -58,7 +59,7 @@ class Form11 final : public Form, public CaretWindow {
   // The name of the last save.
   const QString& fileName() const { return FileName; }
 
-  QListWidget* List2 = nullptr;
+  IndexChooser* List2 = nullptr;
   QLabel* Label1 = nullptr;
   QTimer Timer1;
 
