@@ -7,6 +7,7 @@
 #include "model/history.h"
 #include "model/line_paint.h"
 #include "model/numeric_text.h"
+#include "model/text_caret.h"
 #include "platform/app_context.h"
 #include "platform/fonts.h"
 
@@ -282,24 +283,9 @@ void IC::MoveCaret(int x, int y) {
     EraseOldCaret(window, *this, Colours);
   }
 
-  // Off the left edge: end of the row above; off the right edge: start of the row below.
-  if (x < 0) {
-    if (y < kGridTop + 1) {
-      x = 0;
-    } else {
-      x = kCaretMaxX;
-      y -= 16;
-    }
-  }
-  if (x > kCaretMaxX) {
-    if (y > kCaretMaxY - 1) {
-      x = kCaretMaxX;
-    } else {
-      x = 0;
-      y += 16;
-    }
-  }
-  y = std::clamp(y, kGridTop, kCaretMaxY);
+  const CaretPosition to = WrapTextCaret(x, y, kGridTop, kCaretMaxX, kCaretMaxY);
+  x = to.x;
+  y = to.y;
 
   CX = x;
   CY = y;

@@ -51,23 +51,7 @@ void PackMaskRows(const MaskGridArray& grid, std::span<std::uint8_t> mask128) {
 }
 
 MaskCursorPosition WrapMaskCursor(int x, int y) {
-  if (x < 0) {
-    if (y < 1) {
-      x = 0;
-    } else {
-      x = kMaskCursorMaxX;
-      y -= 16;
-    }
-  }
-  if (x > kMaskCursorMaxX) {
-    if (y > kMaskCursorMaxY - 1) {
-      x = kMaskCursorMaxX;
-    } else {
-      x = 0;
-      y += 16;
-    }
-  }
-  return {x, std::clamp(y, 0, kMaskCursorMaxY)};
+  return WrapTextCaret(x, y, 0, kMaskCursorMaxX, kMaskCursorMaxY);
 }
 
 std::vector<std::uint8_t> BuildMaskIcon32(std::span<const std::uint8_t> iconPixels, const Palette& palette,

@@ -13,6 +13,7 @@
 
 #include "model/colour.h"
 #include "model/shared_state.h"
+#include "model/text_caret.h"
 
 namespace pf {
 
@@ -34,11 +35,7 @@ void PackMaskRows(const MaskGridArray& grid, std::span<std::uint8_t> mask128);
 inline constexpr int kMaskCursorMaxX = 8 * 31;
 inline constexpr int kMaskCursorMaxY = 16 * 31;
 
-struct MaskCursorPosition {
-  int x = 0;
-  int y = 0;
-  friend bool operator==(const MaskCursorPosition&, const MaskCursorPosition&) = default;
-};
+using MaskCursorPosition = CaretPosition;
 
 // Where a cursor asked to go to (x, y) ends up: off the left edge it goes to the end of the row above,
 // off the right edge to the start of the row below, except at the top-left and bottom-right corners,
