@@ -1,6 +1,7 @@
 // Photo figures: opening a 6000 x 4000 JPEG to the 480 x 320 picture the photo window shows (through the
 // loader, through the window, and decoded whole for comparison), the same reduction by djpeg as a
-// reference, the peak memory each costs, one drag step over the shown photo and one stamping step.
+// reference, the peak memory each costs, one drag step over the shown photo and one stamping step, and one
+// drag step in the photo reduction window.
 #include <benchmark/benchmark.h>
 
 #include <QImageReader>
@@ -13,7 +14,9 @@
 
 #include "bench_program.h"
 #include "fullcolour/full_colour_window.h"
+#include "fullcolour/photo_reduction.h"
 #include "fullcolour/photo_window.h"
+#include "fullcolour/reduction_window.h"
 #include "platform/picture_loader.h"
 
 namespace {
@@ -149,6 +152,24 @@ void DragStep(benchmark::State& state) {
   QCoreApplication::processEvents();
 }
 BENCHMARK(DragStep)->Unit(benchmark::kMicrosecond);
+
+// One move with the button held in the photo reduction window, the photo at full size: the pending
+// events, the square enlarged and copied into the reduction window, and its refresh.
+void ReductionDragStep(benchmark::State& state) {
+  PhotoPath();
+  Program p;
+  auto* form = p.app->single<pf::Form9>();
+  if (!form->LoadPicFile(PhotoPath())) state.SkipWithError("the photo did not open");
+  form->Slider1->setValue(20);
+  int x = 100;
+  for (auto _ : state) {
+    form->Form_MouseMove(1, 0, x, 160);
+    x = x == 100 ? 101 : 100;
+  }
+  if (p.ui.messages.size() != 0) state.SkipWithError("the reduction window is not open");
+  QCoreApplication::processEvents();
+}
+BENCHMARK(ReductionDragStep)->Unit(benchmark::kMicrosecond);
 
 // One stamping move in the icon window with transparency on: the slot into the preview, the key colour
 // left out, the blend and the copy back to the window.

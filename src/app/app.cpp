@@ -9,7 +9,9 @@
 #include "editor/main_window.h"
 #include "fullcolour/composition_check.h"
 #include "fullcolour/full_colour_window.h"
+#include "fullcolour/photo_reduction.h"
 #include "fullcolour/photo_window.h"
+#include "fullcolour/reduction_window.h"
 #include "platform/local_path.h"
 #include "platform/message_channel.h"
 #include "tools/arithmetic.h"
@@ -73,9 +75,11 @@ Form* App::createByName(const QString& formName) {
       {QStringLiteral("Form5"), &App::makeSingle<Form5>},
       {QStringLiteral("Form7"), &App::makeSingle<Form7>},
       {QStringLiteral("Form8"), &App::makeNew<Form8>},
+      {QStringLiteral("Form9"), &App::makeSingle<Form9>},
       {QStringLiteral("Form10"), &App::makeNew<Form10>},
       {QStringLiteral("Form11"), &App::makeSingle<Form11>},
       {QStringLiteral("Form12"), &App::makeSingle<Form12>},
+      {QStringLiteral("Form13"), &App::makeSingle<Form13>},
       {QStringLiteral("Form14"), &App::makeNew<Form14>},
       {QStringLiteral("Form15"), &App::makeSingle<Form15>},
       {QStringLiteral("Form16"), &App::makeSingle<Form16>},

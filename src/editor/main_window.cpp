@@ -91,7 +91,8 @@ void IC::buildMenus() {
   addMenuItem(draw, QStringLiteral("mnuMouseDrae"), QStringLiteral("マウスドロー"), &IC::mnuMouseDrae_Click);
   addMenuItem(draw, QStringLiteral("mnuBMSK"), QStringLiteral("マスク処理(&K)"), &IC::mnuBMSK_Click);
   addMenuItem(draw, QStringLiteral("mnuH"), QStringLiteral("１６×１６化"), &IC::mnuH_Click);
-  addMenuItem(draw, QStringLiteral("mnuBBITMAP"), QStringLiteral("フルカラー→４bit処理"), nullptr);
+  addMenuItem(draw, QStringLiteral("mnuBBITMAP"), QStringLiteral("フルカラー→４bit処理"),
+              &IC::mnuBBITMAP_Click);
 
   addMenuItem(bar, QStringLiteral("mnuHKN"), QStringLiteral("保管庫(&A)"), &IC::mnuHKN_Click);
   addMenuItem(bar, QStringLiteral("mnuFullColIcon"), QStringLiteral("フルカラーアイコン(&I)"),

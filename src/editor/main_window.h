@@ -113,6 +113,7 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   void mnuFList_Click();
   void mnuHKN_Click();
   void mnuFullColIcon_Click();
+  void mnuBBITMAP_Click();
   void mnuCHLDCLOSE_Click();
   void mnuVersion_Click();
   void mnuEND_Click();

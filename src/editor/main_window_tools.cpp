@@ -6,6 +6,7 @@
 #include "archive/file_browser.h"
 #include "archive/work_archive.h"
 #include "editor/main_window.h"
+#include "fullcolour/photo_reduction.h"
 #include "fullcolour/photo_window.h"
 #include "platform/app_context.h"
 #include "tools/arithmetic.h"
@@ -80,6 +81,10 @@ void IC::mnuFullColIcon_Click() {
   AllClose();
   app().single<Form18>();
   hide();
+}
+
+void IC::mnuBBITMAP_Click() {
+  app().single<Form9>();
 }
 
 void IC::mnuHKN_Click() {

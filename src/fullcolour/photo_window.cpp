@@ -19,7 +19,6 @@ namespace {
 const QString kOpenFolderKey = QStringLiteral("OpenFullIcon");
 const QString kOpenFilter =
     QStringLiteral("写真(*.bmp,*.jpg)|*.bmp;*.jpg|フルカラーアイコン(*.ico)|*.ico|全て(*.*)|*.*");
-const QString kTooLarge = QStringLiteral("この写真は大きすぎて開けません。");
 
 // The slider holds ratio * 40.
 constexpr double kSliderUnit = 40.0;
@@ -91,7 +90,7 @@ void Form18::mnuOPEN_Click() {
 void Form18::LoadPicFile(const QString& name) {
   Photo opened;
   const PictureStatus status = LoadPictureFile(name, opened);
-  if (status == PictureStatus::TooLarge) app().ui.message(this, kTooLarge);
+  if (status == PictureStatus::TooLarge) app().ui.message(this, kPhotoTooLargeMessage);
   if (status != PictureStatus::Ok) return;
   const double ratio = FitRatio(opened.size().width(), opened.size().height());
   // A file whose header reads but whose pictures do not is refused here, before the shown photo goes.

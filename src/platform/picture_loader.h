@@ -22,6 +22,9 @@ inline constexpr std::int64_t kMaxDecodedPixels = 64'000'000;
 
 enum class PictureStatus { Ok, Unreadable, TooLarge };
 
+// What the photo windows tell the user about a photo they refuse for its size.
+inline const QString kPhotoTooLargeMessage = QStringLiteral("この写真は大きすぎて開けません。");
+
 class Photo {
  public:
   bool isNull() const { return path_.isEmpty(); }

@@ -286,7 +286,7 @@ TEST_F(MainWindow, NewCommands) {
 }
 
 TEST_F(MainWindow, CommandsWithoutTheirWindowYetArePresentButDisabled) {
-  for (const char* name : {"mnuBBITMAP", "mnuSaveWindow"}) {
+  for (const char* name : {"mnuSaveWindow"}) {
     QAction* a = ic->menuAction(QString::fromLatin1(name));
     ASSERT_NE(a, nullptr) << name;
     EXPECT_FALSE(a->isEnabled()) << name;

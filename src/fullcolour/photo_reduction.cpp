@@ -1,0 +1,155 @@
+#include "fullcolour/photo_reduction.h"
+
+#include <QMenuBar>
+#include <QSignalBlocker>
+#include <algorithm>
+#include <optional>
+
+#include "fullcolour/reduction_window.h"
+#include "model/numeric_text.h"
+#include "model/profile.h"
+#include "model/shared_state.h"
+#include "platform/app_context.h"
+
+namespace pf {
+
+namespace {
+
+const QString kOpenFolderKey = QStringLiteral("MedianPicture");
+const QString kOpenFilter = QStringLiteral("画像データﾟ(*.bmp;*.jpg;*.ico)|*.bmp;*jpg;*.ico|全て(*.*)|*.*");
+const QString kNoDisplayWindow = QStringLiteral("表示フォームが立ち上がっていません。");
+
+// The slider holds ratio * 20: 1/20 up to the photo's own size.
+constexpr double kSliderUnit = 20.0;
+constexpr int kSliderMin = 1;
+constexpr int kSliderMax = 20;
+constexpr double kFirstRatio = kSliderMin / kSliderUnit;
+
+constexpr int kFrameLeft = Form9::kPictureWidth + 8;
+constexpr int kFrameWidth = 176;
+
+QSize ShownSize(int w, int h, double ratio) {
+  return {RoundToInt(w * ratio), RoundToInt(h * ratio)};
+}
+
+}  // namespace
+
+Form9::Form9(AppContext& app, QWidget* owner) : Form(app, QStringLiteral("Form9"), owner) {
+  setWindowTitle(QStringLiteral("写真加工"));
+  setClientSize(kFrameLeft + kFrameWidth + 8, kPictureHeight);
+
+  Frame1 = new QGroupBox(QStringLiteral("写真の縮小"), clientArea());
+  Frame1->setObjectName(QStringLiteral("Frame1"));
+  Frame1->setGeometry(kFrameLeft, 8, kFrameWidth, 64);
+
+  Slider1 = new QSlider(Qt::Horizontal, Frame1);
+  Slider1->setObjectName(QStringLiteral("Slider1"));
+  Slider1->setRange(kSliderMin, kSliderMax);
+  Slider1->setSingleStep(1);
+  Slider1->setPageStep(5);
+  Slider1->setValue(kSliderMin);
+  Slider1->setEnabled(false);
+  Slider1->setGeometry(8, 28, kFrameWidth - 16, 24);
+  connect(Slider1, &QSlider::valueChanged, this, [this] { Slider1_Click(); });
+
+  addMenuItem(menuBar(), QStringLiteral("mnuFile"), QStringLiteral("ファイル(&F)"), &Form9::mnuFile_Click);
+  addMenuItem(menuBar(), QStringLiteral("mnuEND"), QStringLiteral("終了(&Q)"), &Form9::mnuEND_Click);
+}
+
+void Form9::Form_Load() {
+  app().state.Form9Open = true;
+  form13_ = app().single<Form13>();
+}
+
+void Form9::Form_Unload() {
+  app().state.Form9Open = false;
+}
+
+void Form9::mnuEND_Click() {
+  if (app().state.Form13Open) {
+    if (Form13* target = app().find<Form13>()) target->unload();
+  }
+  unload();
+}
+
+void Form9::mnuFile_Click() {
+  FileDialogOptions options = dialogOptions();
+  options.filter = kOpenFilter;
+  options.initialFolder = QString::fromStdString(lastFolder(app().settings, kOpenFolderKey.toStdString()));
+  options.mustExist = true;
+  const std::optional<QString> chosen = app().ui.openFile(this, options);
+  if (!chosen || chosen->isEmpty()) return;
+  storeLastFolder(app().settings, kOpenFolderKey.toStdString(), chosen->toStdString());
+  LoadPicFile(*chosen);
+}
+
+bool Form9::LoadPicFile(const QString& name) {
+  Photo opened;
+  const PictureStatus status = LoadPictureFile(name, opened);
+  if (status == PictureStatus::TooLarge) app().ui.message(this, kPhotoTooLargeMessage);
+  if (status != PictureStatus::Ok) return false;
+  const QSize first = ShownSize(opened.size().width(), opened.size().height(), kFirstRatio);
+  // A file whose header reads but whose pictures do not is refused here, before the shown photo goes.
+  if (!opened.decodeFor(first)) return false;
+
+  photo_ = std::move(opened);
+  FileName = name;
+  W = photo_.size().width();
+  H = photo_.size().height();
+  Slider1->setEnabled(true);
+  // The slider may already stand at 1, so the first display cannot wait for its signal.
+  {
+    const QSignalBlocker quiet(Slider1);
+    Slider1->setValue(kSliderMin);
+  }
+  ShowReduced(kFirstRatio);
+  return true;
+}
+
+void Form9::Slider1_Click() {
+  ShowReduced(Slider1->value() / kSliderUnit);
+}
+
+void Form9::ShowReduced(double ratio) {
+  const QSize shown = ShownSize(W, H, ratio);
+  QImage image;
+  if (!photo_.isNull() && photo_.decodeFor(shown)) image = photo_.scaled(shown);
+  Picture2.resize(shown.width(), shown.height());
+  for (int y = 0; y < image.height() && y < shown.height(); ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < image.width() && x < shown.width(); ++x) {
+      Picture2.setPixel(x, y, Rgb(qRed(line[x]), qGreen(line[x]), qBlue(line[x])));
+    }
+  }
+  const QColor back = palette().color(QPalette::Window);
+  client().fillRect(0, 0, kPictureWidth, kPictureHeight, Rgb(back.red(), back.green(), back.blue()));
+  // The part of a large photo beyond the picture area is out of reach of the pointer anyway.
+  client().bitBlt(0, 0, std::min(shown.width(), kPictureWidth), std::min(shown.height(), kPictureHeight),
+                  Picture2, 0, 0);
+  refresh();
+}
+
+void Form9::Form_MouseMove(int buttons, int /*shift*/, int x, int y) {
+  // Let the reduction window catch up between drag steps; it may also close meanwhile.
+  QPointer<Form9> self = this;
+  app().processEvents();
+  if (self.isNull() || isUnloaded()) return;
+  if ((buttons & 1) == 0) return;
+  if (!app().state.Form13Open) {
+    app().ui.message(this, kNoDisplayWindow);
+    return;
+  }
+  if (x >= kPictureWidth) return;
+  Form13* target = app().find<Form13>();
+  if (target == nullptr || target->isUnloaded()) return;
+
+  // What lies outside the photo comes out black.
+  Surface square(kSquare, kSquare);
+  square.bitBlt(0, 0, kSquare, kSquare, Picture2, x - kPointerOffset, y - kPointerOffset);
+  Surface& to = target->client();
+  to.stretchBlt(0, 0, kEnlarged, kEnlarged, square, 0, 0, kSquare, kSquare);
+  to.bitBlt(Form13::kSourceLeft, Form13::kSourceTop, kSquare, kSquare, square, 0, 0);
+  target->refresh();
+}
+
+}  // namespace pf

@@ -1,0 +1,64 @@
+// The photo reduction window, entry of the 16-colour reduction: a photo shown at 1/20 to 1/1 of its size,
+// and dragging over it that copies the 32 x 32 square under the pointer into the reduction window, 1:1
+// and enlarged five times. It opens the reduction window with it and closes it through its exit command.
+#pragma once
+
+#include <QGroupBox>
+#include <QPointer>
+#include <QSlider>
+#include <QString>
+
+#include "platform/form.h"
+#include "platform/picture_loader.h"
+#include "platform/surface.h"
+
+namespace pf {
+
+class Form13;
+
+class Form9 final : public Form {
+  Q_OBJECT
+ public:
+  static constexpr const char* kFormName = "Form9";
+  // Dragging copies from this part of the client only; the reduction controls stand to its right.
+  static constexpr int kPictureWidth = 640;
+  static constexpr int kPictureHeight = 480;
+  // The square cut out under the pointer, and how far the pointer sits from its left and top edges.
+  static constexpr int kSquare = 32;
+  static constexpr int kPointerOffset = 15;
+  static constexpr int kEnlarged = 160;
+
+  Form9(AppContext& app, QWidget* owner);
+
+  void Form_Load() override;
+  void Form_Unload() override;
+  void Form_MouseMove(int buttons, int shift, int x, int y) override;
+
+  // Shows the photo at `ratio` of its size (rounded), without a size limit.
+  void ShowReduced(double ratio);
+  // Opens a photo and shows it at 1/20; false, with the shown photo kept, when it cannot be read.
+  bool LoadPicFile(const QString& FileName);
+
+  void mnuFile_Click();
+  void mnuEND_Click();
+  void Slider1_Click();
+
+  // The photo shown; empty before the first one.
+  QString FileName;
+  int photoWidth() const { return W; }
+  int photoHeight() const { return H; }
+  const Photo& photo() const { return photo_; }
+
+  QGroupBox* Frame1 = nullptr;
+  QSlider* Slider1 = nullptr;
+  // The shown picture, drawn on the client at (0, 0); dragging copies from it.
+  Surface Picture2{0, 0};
+
+ private:
+  Photo photo_;
+  int W = 0;
+  int H = 0;
+  QPointer<Form13> form13_;
+};
+
+}  // namespace pf

@@ -1,0 +1,244 @@
+#include "fullcolour/photo_reduction.h"
+
+#include <QAction>
+#include <QFile>
+#include <QGroupBox>
+#include <QPointer>
+#include <QSlider>
+
+#include "fullcolour/reduction_window.h"
+#include "model/profile.h"
+#include "support/app_fixture.h"
+
+namespace pf {
+namespace {
+
+using testing::AppFixture;
+
+class PhotoReduction : public AppFixture {
+ protected:
+  void SetUp() override {
+    AppFixture::SetUp();
+    form = app->single<Form9>();
+  }
+
+  // A photo without a black pixel, so black in a copy can only come from outside the photo.
+  QString photo(const QString& name, int w, int h, const char* format = "BMP") {
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x)
+        image.setPixel(x, y, qRgb(40 + x * 200 / w, 40 + y * 200 / h, 40 + (x * 7 + y) % 200));
+    }
+    const QString path = folder.filePath(name);
+    EXPECT_TRUE(image.save(path, format, 95)) << name.toStdString();
+    return path;
+  }
+  void open(const std::optional<QString>& path) {
+    ui.fileAnswers.push_back(path);
+    form->findChild<QAction*>(QStringLiteral("mnuFile"))->trigger();
+  }
+  void slide(Qt::Key k) {
+    form->Slider1->setFocus();
+    QTest::keyClick(form->Slider1, k);
+  }
+  void drag(QPoint at) {
+    QWidget* area = form->clientArea();
+    QTest::mousePress(area, Qt::LeftButton, {}, at);
+    QTest::mouseMove(area, at);
+    QTest::mouseRelease(area, Qt::LeftButton, {}, at);
+  }
+  Form13* display() const { return app->find<Form13>(); }
+  // The shown photo's pixel, black outside it.
+  std::int64_t shown(int x, int y) const {
+    const std::int64_t v = form->Picture2.getPixel(x, y);
+    return v < 0 ? 0 : v;
+  }
+  // How many pixels of the display's 1:1 square and of its enlargement differ from the square of the
+  // shown photo whose pointer position is `at`.
+  std::pair<int, int> squareMismatches(QPoint at) const {
+    const Surface& out = display()->client();
+    int plain = 0;
+    int enlarged = 0;
+    for (int v = 0; v < 32; ++v) {
+      for (int u = 0; u < 32; ++u) {
+        const std::int64_t want = shown(at.x() - 15 + u, at.y() - 15 + v);
+        if (out.getPixel(Form13::kSourceLeft + u, Form13::kSourceTop + v) != want) ++plain;
+        for (int k = 0; k < 25; ++k) {
+          if (out.getPixel(5 * u + k % 5, 5 * v + k / 5) != want) ++enlarged;
+        }
+      }
+    }
+    return {plain, enlarged};
+  }
+
+  Form9* form = nullptr;
+};
+
+TEST_F(PhotoReduction, OpensAtOneTwentiethAndTheSliderReachesFullSize) {
+  EXPECT_TRUE(state().Form9Open);
+  ASSERT_NE(display(), nullptr) << "the photo window brings the reduction window";
+  EXPECT_TRUE(state().Form13Open);
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("写真加工"));
+  EXPECT_EQ(form->Frame1->title(), QStringLiteral("写真の縮小"));
+  EXPECT_EQ(form->Slider1->parentWidget(), form->Frame1);
+  EXPECT_FALSE(form->Slider1->isEnabled());
+  EXPECT_EQ(form->Slider1->value(), 1);
+
+  open(photo(QStringLiteral("wide.jpg"), 1600, 1000, "JPEG"));
+  EXPECT_EQ(form->FileName, folder.filePath(QStringLiteral("wide.jpg")));
+  EXPECT_TRUE(form->Slider1->isEnabled());
+  EXPECT_EQ(form->Slider1->value(), 1);
+  EXPECT_EQ(form->Picture2.width(), 80);
+  EXPECT_EQ(form->Picture2.height(), 50);
+  EXPECT_EQ(form->photo().decodeDenominator(), 8) << "1/20 needs no more than the decoder's 1/8";
+
+  const ScriptedUi::Request& asked = ui.requests.back();
+  EXPECT_EQ(asked.kind, "open");
+  EXPECT_EQ(asked.file.title, QStringLiteral("ファイル"));
+  EXPECT_EQ(asked.file.filter,
+            QStringLiteral("画像データﾟ(*.bmp;*.jpg;*.ico)|*.bmp;*jpg;*.ico|全て(*.*)|*.*"));
+  EXPECT_TRUE(asked.file.mustExist);
+  EXPECT_EQ(QString::fromStdString(lastFolder(app->settings, "MedianPicture")), folder.path());
+
+  // From the keyboard: one page is five steps, the top the photo's own size.
+  struct Step {
+    Qt::Key key;
+    int value, w, h, denominator;
+  };
+  const Step steps[] = {{Qt::Key_PageUp, 6, 480, 300, 2},
+                        {Qt::Key_Right, 7, 560, 350, 2},
+                        {Qt::Key_End, 20, 1600, 1000, 1},
+                        {Qt::Key_Home, 1, 80, 50, 1}};
+  for (const Step& s : steps) {
+    slide(s.key);
+    SCOPED_TRACE(s.value);
+    EXPECT_EQ(form->Slider1->value(), s.value);
+    EXPECT_EQ(form->Picture2.width(), s.w);
+    EXPECT_EQ(form->Picture2.height(), s.h);
+    EXPECT_EQ(form->photo().decodeDenominator(), s.denominator);
+  }
+  // What the client shows is the shown photo, and the background beyond it.
+  EXPECT_EQ(form->client().getPixel(79, 49), form->Picture2.getPixel(79, 49));
+  EXPECT_NE(form->client().getPixel(80, 49), form->Picture2.getPixel(79, 49));
+
+  // Reopening starts at 1/20 again; cancel changes nothing.
+  slide(Qt::Key_End);
+  open(photo(QStringLiteral("tall.bmp"), 300, 500));
+  EXPECT_EQ(form->Slider1->value(), 1);
+  EXPECT_EQ(form->Picture2.width(), 15);
+  EXPECT_EQ(form->Picture2.height(), 25);
+  open(std::nullopt);
+  EXPECT_EQ(form->FileName, folder.filePath(QStringLiteral("tall.bmp")));
+  EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(PhotoReduction, DraggingCopiesTheSquareUnderThePointerBlackBeyondThePhoto) {
+  ASSERT_NE(display(), nullptr);
+  open(photo(QStringLiteral("p.bmp"), 800, 600));
+  slide(Qt::Key_End);
+  ASSERT_EQ(form->Picture2.width(), 800);
+
+  // Inside the photo, at both edges of the picture area (640 x 480 is shown of it), and at the top-left
+  // corner where the square hangs over the photo's edge; each drag replaces all of the last square.
+  for (const QPoint at : {QPoint(100, 80), QPoint(639, 470), QPoint(3, 7)}) {
+    drag(at);
+    SCOPED_TRACE(at.x());
+    EXPECT_EQ(squareMismatches(at), std::make_pair(0, 0));
+  }
+  EXPECT_EQ(display()->client().getPixel(Form13::kSourceLeft, Form13::kSourceTop), 0);
+
+  // A photo smaller than the square: most of the square is black.
+  open(photo(QStringLiteral("tiny.bmp"), 20, 12));
+  slide(Qt::Key_End);
+  ASSERT_EQ(form->Picture2.width(), 20);
+  drag(QPoint(10, 6));
+  EXPECT_EQ(squareMismatches(QPoint(10, 6)), std::make_pair(0, 0));
+  EXPECT_NE(display()->client().getPixel(Form13::kSourceLeft + 5, Form13::kSourceTop + 9), 0);
+  EXPECT_EQ(display()->client().getPixel(Form13::kSourceLeft + 25, Form13::kSourceTop + 9), 0);
+
+  // Beyond the picture area, or without the button, nothing is copied.
+  open(photo(QStringLiteral("again.bmp"), 800, 600));
+  slide(Qt::Key_End);
+  const QImage before = display()->client().image();
+  drag(QPoint(640, 100));
+  drag(QPoint(700, 300));
+  QTest::mouseMove(form->clientArea(), QPoint(200, 200));
+  EXPECT_EQ(display()->client().image(), before);
+  EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(PhotoReduction, DraggingWithTheDisplayClosedOnlyTellsSo) {
+  open(photo(QStringLiteral("p.bmp"), 640, 480));
+  QPointer<Form13> closed = display();
+  ASSERT_FALSE(closed.isNull());
+  closed->unload();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_FALSE(state().Form13Open);
+
+  drag(QPoint(100, 100));
+  EXPECT_EQ(ui.messages, QStringList{QStringLiteral("表示フォームが立ち上がっていません。")});
+  QTest::mouseMove(form->clientArea(), QPoint(120, 120));
+  EXPECT_EQ(ui.messages.size(), 1) << "no message without the button";
+}
+
+TEST_F(PhotoReduction, UnreadableFilesKeepTheShownPhoto) {
+  open(photo(QStringLiteral("keep.jpg"), 400, 300, "JPEG"));
+  slide(Qt::Key_PageUp);
+  const QImage kept = form->Picture2.image();
+  ASSERT_EQ(kept.width(), 120);
+
+  QFile noise(folder.filePath(QStringLiteral("noise.jpg")));
+  ASSERT_TRUE(noise.open(QIODevice::WriteOnly));
+  noise.write(QByteArray("\xFF\xD8\xFF\xE0 definitely not a picture", 32));
+  noise.close();
+  QFile text(folder.filePath(QStringLiteral("text.bmp")));
+  ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+  text.write("BM, but only by name");
+  text.close();
+  // A bitmap whose header claims 30000 pixels across: refused before anything is decoded.
+  QFile small(photo(QStringLiteral("small.bmp"), 64, 64));
+  ASSERT_TRUE(small.open(QIODevice::ReadOnly));
+  QByteArray header = small.readAll();
+  header[18] = static_cast<char>(0x30);
+  header[19] = static_cast<char>(0x75);
+  QFile giant(folder.filePath(QStringLiteral("giant.bmp")));
+  ASSERT_TRUE(giant.open(QIODevice::WriteOnly));
+  giant.write(header);
+  giant.close();
+
+  for (const char* name : {"noise.jpg", "text.bmp", "vanished.bmp", "giant.bmp"}) {
+    SCOPED_TRACE(name);
+    open(folder.filePath(QString::fromLatin1(name)));
+    EXPECT_EQ(form->FileName, folder.filePath(QStringLiteral("keep.jpg")));
+    EXPECT_EQ(form->photoWidth(), 400);
+    EXPECT_EQ(form->Slider1->value(), 6);
+    EXPECT_EQ(form->Picture2.image(), kept);
+  }
+  EXPECT_EQ(ui.messages, QStringList{QStringLiteral("この写真は大きすぎて開けません。")});
+  // The kept photo still follows the slider.
+  slide(Qt::Key_End);
+  EXPECT_EQ(form->Picture2.width(), 400);
+}
+
+TEST_F(PhotoReduction, ExitClosesTheDisplayToo) {
+  QPointer<Form13> shown = display();
+  ASSERT_FALSE(shown.isNull());
+  QPointer<Form9> self = form;
+  form->findChild<QAction*>(QStringLiteral("mnuEND"))->trigger();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(shown.isNull() || shown->isUnloaded());
+  EXPECT_TRUE(self.isNull() || self->isUnloaded());
+  EXPECT_FALSE(state().Form9Open);
+  EXPECT_FALSE(state().Form13Open);
+
+  // Closed on its own, the display is already gone: exit closes just this window.
+  form = app->single<Form9>();
+  ASSERT_TRUE(state().Form9Open);
+  display()->unload();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  form->findChild<QAction*>(QStringLiteral("mnuEND"))->trigger();
+  EXPECT_FALSE(state().Form9Open);
+}
+
+}  // namespace
+}  // namespace pf
