@@ -264,11 +264,8 @@ void Form8::Form_MouseUp(int, int, int, int) {
 void Form8::mnuOPEN_Click() {
   FileDialogOptions options = dialogOptions();
   options.filter = QStringLiteral("ｱｲｺﾝ(*.ico)|*.ico|全て(*.*)|*.*");
-  options.initialFolder = QString::fromStdString(lastFolder(app().settings, kFolderKey));
-  options.mustExist = true;
-  const std::optional<QString> chosen = app().ui.openFile(this, options);
-  if (!chosen || chosen->isEmpty()) return;
-  storeLastFolder(app().settings, kFolderKey, chosen->toStdString());
+  const std::optional<QString> chosen = askOpenFile(kFolderKey, options);
+  if (!chosen) return;
   if (const std::optional<Picture16> picture = ReadIconPicture(app(), *chosen)) takePicture(*picture);
 }
 

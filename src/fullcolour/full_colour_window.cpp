@@ -24,7 +24,7 @@ constexpr auto kSlotTops = SharedState::FullColourSlotTops;
 constexpr int kClientWidth = 600;  // wide enough for the whole menu bar
 // Tall enough for the whole 128 x 128 slot.
 constexpr int kClientHeight = 350;
-const QString kSaveKey = QStringLiteral("OpenSaveFullIcon");
+constexpr const char* kSaveKey = "OpenSaveFullIcon";
 const QString kIconFilter = QStringLiteral("ｱｲｺﾝ(*.ico)|*.ico");
 
 // Check view client sizes for the 32 and 64 edges, from the window sizes in twips.
@@ -283,14 +283,9 @@ void Form20::mnuSave_Click() {
   FileDialogOptions options = dialogOptions();
   options.title = QStringLiteral("フルカラーアイコンの保存");
   options.filter = kIconFilter;
-  options.initialFolder = QString::fromStdString(lastFolder(app().settings, kSaveKey.toStdString()));
-  options.askOverwrite = true;
-  options.pathMustExist = true;
-  std::optional<QString> chosen = app().ui.saveFile(this, options);
-  if (!chosen || chosen->isEmpty()) return;
-  storeLastFolder(app().settings, kSaveKey.toStdString(), chosen->toStdString());
-  QString name = *chosen;
-  if (!name.contains(QLatin1String(".ico"), Qt::CaseInsensitive)) name += QLatin1String(".ico");
+  const std::optional<QString> chosen = askSaveFile(kSaveKey, options, QStringLiteral(".ico"));
+  if (!chosen) return;
+  const QString& name = *chosen;
   if (!WriteFullColourIcon(LocalPath(name), st.FullColourPixels, st.FullColourMask, s)) {
     app().ui.message(this, QStringLiteral("Save できません。"));
   }

@@ -15,7 +15,7 @@ namespace pf {
 
 namespace {
 
-const QString kOpenFolderKey = QStringLiteral("MedianPicture");
+constexpr const char* kOpenFolderKey = "MedianPicture";
 const QString kOpenFilter = QStringLiteral("画像データﾟ(*.bmp;*.jpg;*.ico)|*.bmp;*jpg;*.ico|全て(*.*)|*.*");
 const QString kNoDisplayWindow = QStringLiteral("表示フォームが立ち上がっていません。");
 
@@ -75,24 +75,17 @@ void Form9::mnuEND_Click() {
 void Form9::mnuFile_Click() {
   FileDialogOptions options = dialogOptions();
   options.filter = kOpenFilter;
-  options.initialFolder = QString::fromStdString(lastFolder(app().settings, kOpenFolderKey.toStdString()));
-  options.mustExist = true;
-  const std::optional<QString> chosen = app().ui.openFile(this, options);
-  if (!chosen || chosen->isEmpty()) return;
-  storeLastFolder(app().settings, kOpenFolderKey.toStdString(), chosen->toStdString());
+  const std::optional<QString> chosen = askOpenFile(kOpenFolderKey, options);
+  if (!chosen) return;
   LoadPicFile(*chosen);
 }
 
 bool Form9::LoadPicFile(const QString& name) {
-  Photo opened;
-  const PictureStatus status = LoadPictureFile(name, opened);
-  if (status == PictureStatus::TooLarge) app().ui.message(this, kPhotoTooLargeMessage);
-  if (status != PictureStatus::Ok) return false;
-  const QSize first = ShownSize(opened.size().width(), opened.size().height(), kFirstRatio);
-  // A file whose header reads but whose pictures do not is refused here, before the shown photo goes.
-  if (!opened.decodeFor(first)) return false;
+  std::optional<Photo> opened = OpenPhoto(
+      app().ui, this, name, [](QSize full) { return ShownSize(full.width(), full.height(), kFirstRatio); });
+  if (!opened) return false;
 
-  photo_ = std::move(opened);
+  photo_ = std::move(*opened);
   FileName = name;
   W = photo_.size().width();
   H = photo_.size().height();

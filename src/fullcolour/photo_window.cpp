@@ -16,7 +16,7 @@ namespace pf {
 
 namespace {
 
-const QString kOpenFolderKey = QStringLiteral("OpenFullIcon");
+constexpr const char* kOpenFolderKey = "OpenFullIcon";
 const QString kOpenFilter =
     QStringLiteral("写真(*.bmp,*.jpg)|*.bmp;*.jpg|フルカラーアイコン(*.ico)|*.ico|全て(*.*)|*.*");
 
@@ -79,24 +79,20 @@ void Form18::mnuEND_Click() {
 void Form18::mnuOPEN_Click() {
   FileDialogOptions options = dialogOptions();
   options.filter = kOpenFilter;
-  options.initialFolder = QString::fromStdString(lastFolder(app().settings, kOpenFolderKey.toStdString()));
-  options.mustExist = true;
-  const std::optional<QString> chosen = app().ui.openFile(this, options);
-  if (!chosen || chosen->isEmpty()) return;
-  storeLastFolder(app().settings, kOpenFolderKey.toStdString(), chosen->toStdString());
+  const std::optional<QString> chosen = askOpenFile(kOpenFolderKey, options);
+  if (!chosen) return;
   LoadPicFile(*chosen);
 }
 
 void Form18::LoadPicFile(const QString& name) {
-  Photo opened;
-  const PictureStatus status = LoadPictureFile(name, opened);
-  if (status == PictureStatus::TooLarge) app().ui.message(this, kPhotoTooLargeMessage);
-  if (status != PictureStatus::Ok) return;
-  const double ratio = FitRatio(opened.size().width(), opened.size().height());
-  // A file whose header reads but whose pictures do not is refused here, before the shown photo goes.
-  if (!opened.decodeFor(ShownSize(opened.size().width(), opened.size().height(), ratio))) return;
+  double ratio = 0;
+  std::optional<Photo> opened = OpenPhoto(app().ui, this, name, [&ratio](QSize full) {
+    ratio = FitRatio(full.width(), full.height());
+    return ShownSize(full.width(), full.height(), ratio);
+  });
+  if (!opened) return;
 
-  photo_ = std::move(opened);
+  photo_ = std::move(*opened);
   FileName = name;
   W = photo_.size().width();
   H = photo_.size().height();

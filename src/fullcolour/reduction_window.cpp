@@ -171,14 +171,9 @@ void Form13::saveFullColour(const char* key, const QString& title, bool sixteen)
   FileDialogOptions options = dialogOptions();
   options.title = title;
   options.filter = kIconFilter;
-  options.initialFolder = QString::fromStdString(lastFolder(app().settings, key));
-  options.askOverwrite = true;
-  options.pathMustExist = true;
-  const std::optional<QString> chosen = app().ui.saveFile(this, options);
-  if (!chosen || chosen->isEmpty()) return;
-  storeLastFolder(app().settings, key, chosen->toStdString());
-  QString name = *chosen;
-  if (!name.contains(QLatin1String(".ico"), Qt::CaseInsensitive)) name += QLatin1String(".ico");
+  const std::optional<QString> chosen = askSaveFile(key, options, QStringLiteral(".ico"));
+  if (!chosen) return;
+  const QString& name = *chosen;
   if (sixteen) {
     if (!WriteFullColourIcon16(LocalPath(name), buffer))
       app().ui.message(this, QStringLiteral("Open できません。"));

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <utility>
 
+#include "model/profile.h"
 #include "platform/app_context.h"
 
 namespace pf {
@@ -148,6 +149,27 @@ FileDialogOptions Form::dialogOptions() const {
   FileDialogOptions options;
   options.title = runningCommand_;
   return options;
+}
+
+std::optional<QString> Form::askOpenFile(const char* folderKey, FileDialogOptions options) {
+  options.initialFolder = QString::fromStdString(lastFolder(app_.settings, folderKey));
+  options.mustExist = true;
+  const std::optional<QString> chosen = app_.ui.openFile(this, options);
+  if (!chosen || chosen->isEmpty()) return std::nullopt;
+  storeLastFolder(app_.settings, folderKey, chosen->toStdString());
+  return chosen;
+}
+
+std::optional<QString> Form::askSaveFile(const char* folderKey, FileDialogOptions options,
+                                         const QString& extension) {
+  options.initialFolder = QString::fromStdString(lastFolder(app_.settings, folderKey));
+  options.askOverwrite = true;
+  options.pathMustExist = true;
+  std::optional<QString> chosen = app_.ui.saveFile(this, options);
+  if (!chosen || chosen->isEmpty()) return std::nullopt;
+  storeLastFolder(app_.settings, folderKey, chosen->toStdString());
+  if (!chosen->contains(extension, Qt::CaseInsensitive)) *chosen += extension;
+  return chosen;
 }
 
 QString CaptionWithoutAccelerator(const QString& caption) {

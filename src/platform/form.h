@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "platform/surface.h"
 #include "platform/ui.h"
@@ -71,6 +72,13 @@ class Form : public QMainWindow {
   // File dialog options whose title is the caption of the menu command being run, without its
   // accelerator ("開く(&O)" gives "開く"); windows fill in the rest.
   FileDialogOptions dialogOptions() const;
+  // An open dialog that starts in the folder remembered under `folderKey` and remembers the folder of the
+  // file chosen; nothing on Cancel. The options' title and filter are the caller's.
+  std::optional<QString> askOpenFile(const char* folderKey, FileDialogOptions options);
+  // The same for saving: asks before replacing a file, and appends `extension` (".ico") unless the name
+  // already contains it in any letter case.
+  std::optional<QString> askSaveFile(const char* folderKey, FileDialogOptions options,
+                                     const QString& extension);
 
   // Runs Form_Load once; called by the form factory right after construction.
   void load();

@@ -4,6 +4,8 @@
 #include <QImageReader>
 #include <algorithm>
 
+#include "platform/ui.h"
+
 namespace pf {
 
 namespace {
@@ -76,6 +78,17 @@ QImage Photo::scaled(QSize shown) const {
   if (decoded_.isNull() || shown.isEmpty()) return {};
   if (decoded_.size() == shown) return decoded_;
   return decoded_.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+std::optional<Photo> OpenPhoto(Ui& ui, QWidget* parent, const QString& path,
+                               const std::function<QSize(QSize)>& firstShown) {
+  Photo opened;
+  const PictureStatus status = LoadPictureFile(path, opened);
+  if (status == PictureStatus::TooLarge) ui.message(parent, kPhotoTooLargeMessage);
+  if (status != PictureStatus::Ok) return std::nullopt;
+  // A file whose header reads but whose pictures do not is refused here, before the shown photo goes.
+  if (!opened.decodeFor(firstShown(opened.size()))) return std::nullopt;
+  return opened;
 }
 
 }  // namespace pf

@@ -10,6 +10,10 @@
 #include <QSize>
 #include <QString>
 #include <cstdint>
+#include <functional>
+#include <optional>
+
+class QWidget;
 
 namespace pf {
 
@@ -60,6 +64,13 @@ class Photo {
 
 // Opens a photo without decoding it. On failure `photo` is left as it was.
 PictureStatus LoadPictureFile(const QString& path, Photo& photo);
+
+class Ui;
+// What the photo windows do to open a photo: load it and decode it for the size `firstShown` gives for its
+// full size, telling the user when it is too large. Nothing when it cannot be opened or decoded, so the
+// window keeps the photo it shows.
+std::optional<Photo> OpenPhoto(Ui& ui, QWidget* parent, const QString& path,
+                               const std::function<QSize(QSize)>& firstShown);
 
 // The largest of 1, 2, 4, 8 for which the decoder's reduction of `stored` (what the decoder produces,
 // rounded down) still is at least `shown` in both directions.

@@ -263,15 +263,7 @@ void Form11::List2_Click(int row) {
 QString Form11::askIconName(const char* key) {
   FileDialogOptions options = dialogOptions();
   options.filter = kIconFilter;
-  options.initialFolder = QString::fromStdString(lastFolder(app().settings, key));
-  options.askOverwrite = true;
-  options.pathMustExist = true;
-  const std::optional<QString> chosen = app().ui.saveFile(this, options);
-  if (!chosen || chosen->isEmpty()) return {};
-  storeLastFolder(app().settings, key, chosen->toStdString());
-  QString name = *chosen;
-  if (!name.contains(QLatin1String(".ico"), Qt::CaseInsensitive)) name += QLatin1String(".ico");
-  return name;
+  return askSaveFile(key, options, QStringLiteral(".ico")).value_or(QString());
 }
 
 void Form11::mnuSAVE_Click() {
