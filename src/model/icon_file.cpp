@@ -5,7 +5,6 @@
 
 #include "model/file_io.h"
 #include "model/icon_layout.h"
-#include "model/numeric_text.h"
 #include "model/packing.h"
 
 namespace pf {
@@ -27,56 +26,70 @@ std::vector<std::uint8_t> SingleIconFile(int edge, std::size_t xorBytes, std::si
   return out;
 }
 
+// Scans the directory in file order for the first `edge` x `edge` image with uncompressed 4-bit rows. The
+// directory's colour count is not trusted: other programs put images of 2, 256 or more colours (and
+// PNG-compressed ones) of the same size anywhere in the directory, so the image's own header decides.
+// False when an entry or the header it points at lies outside the file.
+bool findFourBitImage(Bytes bytes, IconDirectory& dir, int edge) {
+  for (std::size_t i = 0; i < dir.entries.size(); ++i) {
+    if (!readDirEntry(bytes, dir, i)) return false;
+    const DirEntry& entry = dir.entries[i];
+    if (entry[kEntryWidth] != edge || entry[kEntryHeight] != edge) continue;
+    const auto layout = fourBitLayout(dir.imageHeaders[i], readLe32(entry.data() + kEntryImageOffset));
+    if (!layout) continue;
+    dir.chosen = static_cast<int>(i);
+    dir.layout = *layout;
+    break;
+  }
+  return true;
+}
+
+// Copies the first `colours` (at most 16) entries of a colour table; the rest of the palette is black.
+Palette paletteFrom(Bytes bytes, std::uint64_t at, std::uint64_t colours) {
+  Palette palette{};
+  const auto entries = static_cast<std::size_t>(std::min<std::uint64_t>(colours, 16));
+  std::memcpy(palette.data(), bytes.data() + at, 4 * entries);
+  return palette;
+}
+
 }  // namespace
 
 IconReadStatus ParseIcon32(Bytes bytes, const IconReadTargets& targets) {
   if (targets.packed.size() < kPackedSize || targets.mask.size() < kMaskSize) return IconReadStatus::Failed;
   IconDirectory dir;
   if (!startDirectory(bytes, dir)) return IconReadStatus::Failed;
-
-  // Pick the first 32 x 32 image of 16 colours. A colour count of 2 is read as 16 (the bit count still
-  // has to be 4); 0 and any other count are passed over.
-  for (std::size_t i = 0; i < dir.entries.size(); ++i) {
-    if (!readDirEntry(bytes, dir, i)) return IconReadStatus::Failed;
-    DirEntry& entry = dir.entries[i];
-    if (entry[kEntryColourCount] == 0) continue;
-    if (entry[kEntryColourCount] == 2) {
-      entry[kEntryColourCount] = 16;
-    } else if (entry[kEntryColourCount] != 16) {
-      continue;
-    }
-    if (entry[kEntryWidth] == 32 && entry[kEntryHeight] == 32) {
-      dir.chosen = static_cast<int>(i);
-      dir.palettePosition = std::uint64_t{readLe32(entry.data() + kEntryImageOffset)} + kInfoHeaderSize;
-      dir.pixelDataSize = kPackedSize;  // 32 x 32 at 4 bits per pixel
-      break;
-    }
+  if (!findFourBitImage(bytes, dir, 32)) return IconReadStatus::Failed;
+  // The header copies record a colour count of 2 as 16, as this reader always has.
+  for (DirEntry& entry : dir.entries) {
+    if (entry[kEntryColourCount] == 2) entry[kEntryColourCount] = 16;
   }
   const int chosen = dir.chosen;
-  const std::uint64_t palettePosition = dir.palettePosition;
+  const FourBitLayout layout = dir.layout;
   commitHeaders(dir, targets.headers);
 
-  // Without a 32 x 32 16-colour image there is nothing this reader can place correctly: the first image
+  // Without a 32 x 32 16-colour image there is nothing this reader can place correctly: another image
   // would come out with its rows misaligned and its mask read from the wrong place.
   if (chosen < 0) return IconReadStatus::Failed;
-  if (chosenBitCount(targets.headers, chosen) != 4) return IconReadStatus::Failed;
 
-  // The palette, 512 pixel bytes and the 128 mask bytes behind them must all be there before any is
-  // copied, so a short file changes neither palette, pixels nor mask.
-  const std::uint64_t pixelPosition = palettePosition + 64;
-  if (!hasBytes(bytes, palettePosition, 64 + kPackedSize + kMaskSize)) return IconReadStatus::Failed;
+  // The colour table, the 512 pixel bytes and the 128 mask bytes behind them must all be there before any
+  // is copied, so a short file changes neither palette, pixels nor mask.
+  const std::uint64_t tableBytes = 4 * std::min<std::uint64_t>(layout.colours, 16);
+  if (!hasBytes(bytes, layout.palettePosition, tableBytes)) return IconReadStatus::Failed;
+  if (!hasBytes(bytes, layout.pixelPosition, kPackedSize + kMaskSize)) return IconReadStatus::Failed;
 
-  targets.palette = PaletteFromBytes(bytes.subspan(palettePosition).first<64>());
-  std::memcpy(targets.mask.data(), bytes.data() + pixelPosition + kPackedSize, kMaskSize);
-  std::memcpy(targets.packed.data(), bytes.data() + pixelPosition, kPackedSize);
+  targets.palette = paletteFrom(bytes, layout.palettePosition, layout.colours);
+  std::memcpy(targets.mask.data(), bytes.data() + layout.pixelPosition + kPackedSize, kMaskSize);
+  std::memcpy(targets.packed.data(), bytes.data() + layout.pixelPosition, kPackedSize);
   return IconReadStatus::Ok;
 }
 
 IconReadStatus ParseBitmap16(Bytes bytes, const IconReadTargets& targets) {
   if (targets.packed.size() < kPackedSize) return IconReadStatus::Failed;
+  constexpr std::size_t kDataOffsetAt = 10;
   constexpr std::size_t kInfoAt = 14;
-  constexpr std::size_t kPaletteAt = kInfoAt + kInfoHeaderSize;
-  if (!hasBytes(bytes, 0, kPaletteAt)) return IconReadStatus::Failed;
+  if (!hasBytes(bytes, 0, kInfoAt + kInfoHeaderSize)) return IconReadStatus::Failed;
+  // Without the signature this is no bitmap at all, and nothing of it is taken.
+  if (bytes[0] != 'B' || bytes[1] != 'M') return IconReadStatus::Failed;
 
   SharedState& state = targets.headers;
   ImageHeader info{};
@@ -97,15 +110,22 @@ IconReadStatus ParseBitmap16(Bytes bytes, const IconReadTargets& targets) {
   if (width <= 0 || height <= 0) return IconReadStatus::Failed;
 
   // Only plain 4-bit data is laid out the way the rows are read; a 1-, 8- or 24-bit, compressed, or
-  // other-header bitmap would be shown as noise.
-  const std::uint32_t headerSize = readLe32(info.data());
-  const std::uint16_t bitCount = readLe16(info.data() + kHeaderBitCount);
-  const std::uint32_t compression = readLe32(info.data() + 16);
-  const std::uint32_t coloursUsed = readLe32(info.data() + 32);
-  if (bitCount != 4 || headerSize != kInfoHeaderSize || compression != 0) return IconReadStatus::Failed;
-  const std::uint64_t paletteCount = coloursUsed != 0 ? coloursUsed : 16;
+  // unknown-header bitmap would be shown as noise.
+  const auto layout = fourBitLayout(info, kInfoAt);
+  if (!layout) return IconReadStatus::Failed;
+  const std::uint64_t tableBytes = 4 * std::min<std::uint64_t>(layout->colours, 16);
+  if (!hasBytes(bytes, layout->palettePosition, tableBytes)) return IconReadStatus::Failed;
 
-  const std::uint64_t pixelPosition = kPaletteAt + 4 * paletteCount;
+  // The rows start at the data offset, which writers may put behind a gap. A writer that left the field
+  // 0 put them right behind the colour table; an offset into the headers or the colours taken is no
+  // layout the rows can have.
+  const std::uint32_t dataOffset = readLe32(bytes.data() + kDataOffsetAt);
+  std::uint64_t pixelPosition = layout->pixelPosition;
+  if (dataOffset != 0) {
+    if (dataOffset < layout->palettePosition + tableBytes) return IconReadStatus::Failed;
+    pixelPosition = dataOffset;
+  }
+
   const auto w = static_cast<std::uint64_t>(width);
   const auto h = static_cast<std::uint64_t>(height);
   const std::uint64_t rowSize = 4 * ((w + 7) / 8);
@@ -116,9 +136,7 @@ IconReadStatus ParseBitmap16(Bytes bytes, const IconReadTargets& targets) {
     return IconReadStatus::Failed;
   }
 
-  const std::size_t takenEntries = static_cast<std::size_t>(std::min<std::uint64_t>(paletteCount, 16));
-  std::memcpy(targets.palette.data(), bytes.data() + kPaletteAt, 4 * takenEntries);
-
+  targets.palette = paletteFrom(bytes, layout->palettePosition, layout->colours);
   std::fill(targets.packed.begin(), targets.packed.begin() + kPackedSize, std::uint8_t{0});
   for (std::uint64_t r = 0; r < h; ++r) {
     const std::uint8_t* row = bytes.data() + pixelPosition + r * rowSize;
@@ -142,34 +160,17 @@ int ReadIcon16(Bytes bytes, std::span<std::uint8_t> pixels, SharedState& headers
   if (pixels.size() < static_cast<std::size_t>(kPixelCount)) return -1;
   IconDirectory dir;
   if (!startDirectory(bytes, dir)) return -1;
-
-  // Every entry up to the 16 x 16 one has its data size worked out from its colour count, so a count of
-  // 0 (256 colours or more) among them fails the read. Colour counts are not filtered otherwise.
-  for (std::size_t i = 0; i < dir.entries.size(); ++i) {
-    if (!readDirEntry(bytes, dir, i)) return -1;
-    const DirEntry& entry = dir.entries[i];
-    const int colourCount = entry[kEntryColourCount];
-    if (colourCount == 0) return -1;
-    if (entry[kEntryWidth] == 16 && entry[kEntryHeight] == 16) {
-      const double dataSize = 16.0 * 16.0 / (colourCount / 8.0);
-      dir.chosen = static_cast<int>(i);
-      dir.palettePosition = std::uint64_t{readLe32(entry.data() + kEntryImageOffset)} + kInfoHeaderSize;
-      dir.pixelDataSize = static_cast<std::uint64_t>(RoundHalfEven(dataSize));
-      break;
-    }
-  }
+  if (!findFourBitImage(bytes, dir, 16)) return -1;
   const int chosen = dir.chosen;
-  const std::uint64_t pixelPosition = dir.palettePosition + 64;
-  const std::uint64_t pixelDataSize = dir.pixelDataSize;
+  const std::uint64_t pixelPosition = dir.layout.pixelPosition;
   commitHeaders(dir, headers);
 
-  // Only a 16 x 16 image of 16 colours (128 pixel bytes) fills the quarter row for row; the first
-  // image of another size would be spread over the wrong rows, so without a 16 x 16 one the read fails.
+  // Only a 16 x 16 image of 16 colours (128 pixel bytes) fills the quarter row for row; an image of
+  // another size would be spread over the wrong rows, so without a 16 x 16 one the read fails.
+  constexpr std::size_t kPixelBytes = 16 * 16 / 2;
   if (chosen < 0) return -1;
-  if (chosenBitCount(headers, chosen) != 4) return -1;
-  if (pixelDataSize != 128) return -1;
-  if (!hasBytes(bytes, pixelPosition, pixelDataSize)) return -1;
-  Unpack16Rows(bytes.subspan(pixelPosition, pixelDataSize), pixels);
+  if (!hasBytes(bytes, pixelPosition, kPixelBytes)) return -1;
+  Unpack16Rows(bytes.subspan(pixelPosition, kPixelBytes), pixels);
   return 0;
 }
 
@@ -263,7 +264,8 @@ std::vector<std::uint8_t> BuildBitmapFile(Bytes packed512, int width, int height
   std::vector<std::uint8_t> out(kBitmapDataOffset + rowSize * h, 0);
   out[0] = 'B';
   out[1] = 'M';
-  // The file size field stays 0; readers take the size from the header.
+  // Some readers reject a bitmap whose file size field does not match its length.
+  putLe32(out, 2, static_cast<std::uint32_t>(out.size()));
   putLe32(out, 10, kBitmapDataOffset);
   putLe32(out, 14, kInfoHeaderSize);
   putLe32(out, 18, static_cast<std::uint32_t>(width));

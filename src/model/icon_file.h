@@ -41,22 +41,27 @@ struct IconReadTargets {
   SharedState& headers;
 };
 
-// The 32 x 32 16-colour image of an icon file. On success the palette, the 512 packed pixel bytes and the
-// 128 mask bytes are replaced. When the directory has been read but no usable image is found, only the
-// header copies have been replaced.
+// The 32 x 32 16-colour image of an icon file: the first 32 x 32 entry whose own header says uncompressed
+// 4-bit rows, whatever else the directory holds. Its colour table has as many entries as the header's
+// colours used (0 meaning 16), entries it lacks are black, and the pixels and the mask follow the table.
+// On success the palette, the 512 packed pixel bytes and the 128 mask bytes are replaced. When the
+// directory has been read but no usable image is found, only the header copies have been replaced.
 IconReadStatus ParseIcon32(std::span<const std::uint8_t> bytes, const IconReadTargets& targets);
 
-// A 4-bit bitmap of at most 32 x 32 pixels, placed in the lower-left corner of the packed buffer with
-// index 0 around it. The mask is not touched. Once the headers have been read, the palette is black and
-// the bitmap header copies are replaced whether or not the read goes on to succeed.
+// A 4-bit bitmap of at most 32 x 32 pixels ("BM", a 40-, 108- or 124-byte information header, no
+// compression, bottom row first), placed in the lower-left corner of the packed buffer with index 0
+// around it. The colour table follows the information header with colours used entries (0 meaning 16,
+// at most 16 taken, the rest black); the rows start at the file's data offset (right behind the table
+// when that field is 0). The mask is not touched. Once the headers of a "BM" file have been read, the
+// palette is black and the bitmap header copies are replaced whether or not the read goes on to succeed.
 IconReadStatus ParseBitmap16(std::span<const std::uint8_t> bytes, const IconReadTargets& targets);
 
 // Kind 0 reads an icon, kind 1 a bitmap. The packed buffer is zeroed first, on every path.
 IconReadStatus ReadIconFile(const std::string& path, int kind, const IconReadTargets& targets);
 
-// The 16 x 16 16-colour image of an icon file, written into storage rows 0..15, columns 0..15 of a
-// 1024-element pixel array; the rest of the array, and every palette and mask, stay as they are.
-// Returns 0 on success, -1 on failure (the window then shows
+// The 16 x 16 16-colour image of an icon file (chosen like the 32 x 32 one), written into storage rows
+// 0..15, columns 0..15 of a 1024-element pixel array; the rest of the array, and every palette and mask, stay
+// as they are. Returns 0 on success, -1 on failure (the window then shows
 // "１６色でないか、または、サイズがことなります。").
 int ReadIcon16(std::span<const std::uint8_t> bytes, std::span<std::uint8_t> pixels, SharedState& headers);
 int ReadIcon16(const std::string& path, std::span<std::uint8_t> pixels, SharedState& headers);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -23,9 +24,13 @@ inline constexpr std::size_t kEntryWidth = 0;
 inline constexpr std::size_t kEntryHeight = 1;
 inline constexpr std::size_t kEntryColourCount = 2;
 inline constexpr std::size_t kEntryImageOffset = 12;
-// Bitmap information header at the image offset; the bit count is the 16 bits at 14.
+// Bitmap information header at the image offset; the bit count is the 16 bits at 14, compression and
+// colours used the 32 bits at 16 and 32. The later 108- and 124-byte headers only add fields behind
+// these 40 bytes, and the colour table follows whichever header the image has.
 inline constexpr std::size_t kInfoHeaderSize = 40;
 inline constexpr std::size_t kHeaderBitCount = 14;
+inline constexpr std::size_t kHeaderCompression = 16;
+inline constexpr std::size_t kHeaderColoursUsed = 32;
 // A single-image file: the directory (header and one entry), then the information header, then the
 // colour table (if any) and the bitmaps.
 inline constexpr std::size_t kSingleImageOffset = kDirHeaderSize + kDirEntrySize;
@@ -54,6 +59,33 @@ inline void putLe32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_
 // Whether `length` bytes starting at `offset` lie inside the buffer; 64-bit so no sum can wrap.
 inline bool hasBytes(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::uint64_t length) {
   return offset <= bytes.size() && length <= bytes.size() - offset;
+}
+
+inline bool isKnownInfoHeaderSize(std::uint32_t size) {
+  return size == kInfoHeaderSize || size == 108 || size == 124;
+}
+
+// Where the parts of an uncompressed 4-bit image lie.
+struct FourBitLayout {
+  std::uint64_t palettePosition = 0;  // the colour table, right behind the information header
+  std::uint64_t colours = 0;          // its entries: colours used, 0 meaning 16
+  std::uint64_t pixelPosition = 0;    // the rows right behind the colour table
+};
+
+// The layout of the image whose information header (its first 40 bytes in `header`) starts at `headerAt`,
+// when that header describes uncompressed 4-bit rows; nothing for another bit count, compression or
+// header kind (a PNG stored in an icon begins with its signature where the header size would be).
+inline std::optional<FourBitLayout> fourBitLayout(const ImageHeader& header, std::uint64_t headerAt) {
+  const std::uint32_t headerSize = readLe32(header.data());
+  if (!isKnownInfoHeaderSize(headerSize)) return std::nullopt;
+  if (readLe16(header.data() + kHeaderBitCount) != 4) return std::nullopt;
+  if (readLe32(header.data() + kHeaderCompression) != 0) return std::nullopt;
+  const std::uint32_t used = readLe32(header.data() + kHeaderColoursUsed);
+  FourBitLayout layout;
+  layout.palettePosition = headerAt + headerSize;
+  layout.colours = used != 0 ? used : 16;
+  layout.pixelPosition = layout.palettePosition + 4 * layout.colours;
+  return layout;
 }
 
 // A single-image icon file of edge `edge` with directory and information header filled in and the colour
@@ -88,8 +120,7 @@ struct IconDirectory {
   std::vector<DirEntry> entries;
   std::vector<ImageHeader> imageHeaders;
   int chosen = -1;
-  std::uint64_t palettePosition = 0;
-  std::uint64_t pixelDataSize = 0;
+  FourBitLayout layout{};  // of the chosen image, for the 16-colour readers
 };
 
 // Reads the 6-byte header and sizes the lists. False for a file with no images or too short for its

@@ -289,14 +289,14 @@ TEST(IconSelection, ColourCountsAndBitCounts) {
        {filledImage(32, 0, 8, 0x11, 0, p), filledImage(32, 16, 4, 0x45, 0, p)},
        IconReadStatus::Ok,
        -1},
-      {"a 16x16 of 2 colours is no 16-colour image",
+      {"a 16x16 whose directory says 2 colours is read by its 4-bit header",
        {filledImage(16, 2, 4, 0x45, 0, p)},
        IconReadStatus::Failed,
-       -1},
-      {"colour count 0 before the 16x16 fails that read",
+       0},
+      {"colour count 0 before the 16x16 is passed over",
        {filledImage(32, 0, 8, 0x11, 0, p), filledImage(16, 16, 4, 0x45, 0, p)},
        IconReadStatus::Failed,
-       -1},
+       0},
       {"colour count 0 behind the 16x16 is never looked at",
        {filledImage(16, 16, 4, 0x45, 0, p), filledImage(32, 0, 8, 0x11, 0, p)},
        IconReadStatus::Failed,
@@ -308,7 +308,7 @@ TEST(IconSelection, ColourCountsAndBitCounts) {
       {"a 16x16 with 4 bits but colour count 8",
        {filledImage(16, 8, 4, 0x45, 0, p)},
        IconReadStatus::Failed,
-       -1},
+       0},
   };
   for (const Case& c : cases) {
     const Bytes file = makeIcon(c.images);
@@ -401,7 +401,7 @@ TEST(BitmapRead, OnlyPlainFourBitDataIsTaken) {
                                                      {32, 32, 0},
                                                      {32, 32, 1, 2},
                                                      {32, 32, 24, 16},
-                                                     {32, 32, 4, 0, 108},
+                                                     {32, 32, 4, 0, 12},
                                                      {32, 32, 4, 0, 40, 2}}) {
     Targets t;
     EXPECT_EQ(ParseBitmap16(makeBitmap(b, Bytes(64 + 2000, 0x11)), t.get()), IconReadStatus::Failed)
