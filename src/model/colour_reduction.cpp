@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 #include "model/numeric_text.h"
 
@@ -33,20 +34,37 @@ ChannelHistograms BuildChannelHistograms(const ColourSquare& square) {
 int MedianCut(std::span<const std::uint16_t, 256> histogram, ChannelCuts& cuts) {
   // A value that already is a level belongs to no gap: counting it on both sides, as a shared cut would,
   // lets one dominant value win every later split and the channel never gets a second level.
+  // Gaps are weighed by how badly the levels made so far serve their pixels (each pixel's squared distance
+  // to its nearest level), not by their pixel count alone: by count, a crowded dark background takes every
+  // level and a few far brighter pixels are left snapping to a level a hundred values away.
   int bestLow = 0;
-  std::int64_t bestTotal = -1;
+  std::int64_t bestTotal = 0;
+  std::int64_t bestWeight = 0;
   int low = 0;
   for (int k = 0; k <= cuts.count; ++k) {
-    const int high = k < cuts.count ? cuts.sorted[static_cast<std::size_t>(k)] - 1 : 255;
+    const bool levelAbove = k < cuts.count;
+    const int above = levelAbove ? cuts.sorted[static_cast<std::size_t>(k)] : 256;
+    const int below = k > 0 ? cuts.sorted[static_cast<std::size_t>(k - 1)] : -1;
     std::int64_t total = 0;
-    for (int v = low; v <= high; ++v) total += histogram[static_cast<std::size_t>(v)];
-    if (total > bestTotal) {
+    std::int64_t weight = 0;
+    for (int v = low; v < above; ++v) {
+      const std::int64_t n = histogram[static_cast<std::size_t>(v)];
+      if (n == 0) continue;
+      // Before the first level there is nothing to be near; every pixel weighs the same.
+      std::int64_t d = 1;
+      if (below >= 0) d = v - below;
+      if (levelAbove && (below < 0 || above - v < d)) d = above - v;
+      total += n;
+      weight += n * d * d;
+    }
+    if (weight > bestWeight) {
+      bestWeight = weight;
       bestTotal = total;
       bestLow = low;
     }
-    if (k < cuts.count) low = cuts.sorted[static_cast<std::size_t>(k)] + 1;
+    low = above + 1;
   }
-  if (bestTotal <= 0) return std::max(cuts.last, 0);
+  if (bestWeight == 0) return std::max(cuts.last, 0);
 
   std::int64_t running = 0;
   int j = bestLow;
@@ -109,29 +127,49 @@ int SquaredDistance(const PaletteEntry& a, const PaletteEntry& b) {
 
 }  // namespace
 
-PaletteChoice ChoosePalette(LevelGrid grid, const ChannelLevels& levels, int threshold) {
+PaletteChoice ChoosePalette(const LevelGrid& grid, const ChannelLevels& levels, int threshold) {
+  // The snapped colours that occur, in grid order: red fastest, then green, then blue.
+  struct Cell {
+    int count;
+    PaletteEntry colour;
+    // Squared distance to the nearest colour taken so far; before any is taken, more than any distance.
+    std::int64_t nearest;
+  };
+  constexpr std::int64_t kFarther = 3 * 255 * 255 + 1;
+  std::vector<Cell> cells;
+  for (std::size_t cell = 0; cell < grid.size(); ++cell) {
+    if (grid[cell] == 0) continue;
+    cells.push_back(
+        {grid[cell],
+         PaletteEntry{levels[cell / 256].blue, levels[cell / 16 % 16].green, levels[cell % 16].red, 0},
+         kFarther});
+  }
+
   PaletteChoice choice;
   int rejections = 0;
   // A distance below the threshold is a squared distance below its square; none is below zero.
   const std::int64_t limit = threshold > 0 ? std::int64_t{threshold} * threshold : 0;
   while (choice.accepted < kLevelCount) {
-    // Grid order is red fastest, then green, then blue: a plain walk scans blue outermost.
-    std::size_t fullest = 0;
-    int bestCount = 0;
-    for (std::size_t cell = 0; cell < grid.size(); ++cell) {
-      if (grid[cell] > bestCount) {
-        bestCount = grid[cell];
-        fullest = cell;
+    // The fullest cell weighed by its distance from the colours already taken: by count alone, a cluster
+    // whose pixels spread over many cells (an antialiased edge, a small shaded shape) loses every turn to
+    // shades of the background and ends up with no colour of its own. The first cell in grid order wins
+    // among equals, and only the winner is used up.
+    Cell* best = nullptr;
+    std::int64_t bestWeight = -1;
+    for (Cell& c : cells) {
+      if (c.count == 0) continue;
+      const std::int64_t weight = c.count * c.nearest;
+      if (weight > bestWeight) {
+        bestWeight = weight;
+        best = &c;
       }
     }
-    if (bestCount == 0) {
+    if (best == nullptr) {
       choice.end = PaletteChoiceEnd::GridExhausted;
       return choice;
     }
-    // Only the winner is used up, so a colour passed on the way stays available for later passes.
-    grid[fullest] = 0;
-    const PaletteEntry candidate{levels[fullest / 256].blue, levels[fullest / 16 % 16].green,
-                                 levels[fullest % 16].red, 0};
+    best->count = 0;
+    const PaletteEntry candidate = best->colour;
     const auto taken = std::span(choice.palette).first(static_cast<std::size_t>(choice.accepted));
     const bool tooClose = std::any_of(taken.begin(), taken.end(), [&](const PaletteEntry& e) {
       return SquaredDistance(e, candidate) < limit;
@@ -144,6 +182,7 @@ PaletteChoice ChoosePalette(LevelGrid grid, const ChannelLevels& levels, int thr
       continue;
     }
     choice.palette[static_cast<std::size_t>(choice.accepted++)] = candidate;
+    for (Cell& c : cells) c.nearest = std::min<std::int64_t>(c.nearest, SquaredDistance(c.colour, candidate));
   }
   choice.end = PaletteChoiceEnd::Full;
   return choice;

@@ -1,8 +1,9 @@
 // Reducing a 32 x 32 full colour square to a 16-colour palette and the indices into it.
 //
 // Each channel gets 16 levels by a one-dimensional median cut over its histogram; every pixel is snapped
-// to its nearest level per channel; the fullest snapped colours become the palette, skipping any closer
-// than a threshold to a colour already taken; finally each pixel takes its nearest palette colour.
+// to its nearest level per channel; the fullest snapped colours, weighed by their distance from the colours
+// already taken, become the palette, skipping any closer than a threshold to a colour already taken;
+// finally each pixel takes its nearest palette colour.
 #pragma once
 
 #include <array>
@@ -39,9 +40,11 @@ struct ChannelCuts {
   int last = -1;  // the level made by the previous cut
 };
 
-// One split: the first gap with the largest pixel count is cut at its median value, the first value at
-// which the running count passes half the gap's count; that value becomes a level and is returned. When
-// every pixel already sits on a level the previous level is repeated (0 before any).
+// One split. A gap is weighed by how far its pixels lie from their nearest level (the sum of the squared
+// distances; before the first level every pixel weighs one); the first gap of the greatest weight is cut at
+// its median, the first value at which the running count passes half the gap's count. That value, which
+// always occurs in the histogram, becomes a level and is returned. When every pixel already sits on a
+// level the previous level is repeated (0 before any).
 int MedianCut(std::span<const std::uint16_t, 256> histogram, ChannelCuts& cuts);
 
 // Entry i holds the i-th level made for each channel, in the order the cuts made them.
@@ -68,10 +71,11 @@ struct PaletteChoice {
   PaletteChoiceEnd end = PaletteChoiceEnd::Full;
 };
 
-// Takes the fullest cell again and again (the first in blue, green, red order among equally full ones,
-// each used once) and keeps its colour unless it lies closer than `threshold` to one already kept. Every
-// candidate turned down counts once towards the limit.
-PaletteChoice ChoosePalette(LevelGrid grid, const ChannelLevels& levels, int threshold);
+// Takes the cell of the greatest weight again and again and keeps its colour unless it lies closer than
+// `threshold` to one already kept. A cell weighs its count times the squared distance from its colour to
+// the nearest colour kept so far, so the fullest cell comes first; among equals the first in blue, green,
+// red order wins. Each cell is proposed once; every candidate turned down counts once towards the limit.
+PaletteChoice ChoosePalette(const LevelGrid& grid, const ChannelLevels& levels, int threshold);
 
 // The nearest palette colour for every pixel, the lowest index among equally near ones. Black entries
 // left over by the choice take part like any other.

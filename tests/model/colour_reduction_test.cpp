@@ -20,21 +20,26 @@ ColourSquare Filled(const PaletteEntry& c) {
   return s;
 }
 
-// The cut done the long way: every value not yet a level is given to the gap it lies in, counted
-// afresh each time.
+// The cut done the long way: every value not yet a level is given to the gap it lies in and weighs its
+// pixels times the squared distance to the nearest level, found by trying every level.
 class SlowCuts {
  public:
   int cut(const ChannelHistogram& h) {
+    std::vector<long> weights(levels_.size() + 1, 0);
     std::vector<long> totals(levels_.size() + 1, 0);
     for (int v = 0; v < 256; ++v) {
-      if (isLevel(v)) continue;
-      totals[gapOf(v)] += h[static_cast<std::size_t>(v)];
+      const long n = h[static_cast<std::size_t>(v)];
+      if (isLevel(v) || n == 0) continue;
+      long nearest = levels_.empty() ? 1 : 1L << 30;
+      for (const int l : levels_) nearest = std::min<long>(nearest, long{l - v} * (l - v));
+      weights[gapOf(v)] += n * nearest;
+      totals[gapOf(v)] += n;
     }
     std::size_t best = 0;
-    for (std::size_t k = 1; k < totals.size(); ++k) {
-      if (totals[k] > totals[best]) best = k;
+    for (std::size_t k = 1; k < weights.size(); ++k) {
+      if (weights[k] > weights[best]) best = k;
     }
-    if (totals[best] == 0) return levels_.empty() ? 0 : lastLevel_;
+    if (weights[best] == 0) return levels_.empty() ? 0 : lastLevel_;
     long running = 0;
     for (int v = 0; v < 256; ++v) {
       if (isLevel(v) || gapOf(v) != best) continue;
@@ -69,10 +74,19 @@ TEST(ColourReductionTest, MedianCutAgreesWithTheLongWayOnRandomHistograms) {
     for (int i = 0; i < distinct; ++i) h[rng() % 256] += static_cast<std::uint16_t>(1 + rng() % 300);
     ChannelCuts cuts;
     SlowCuts slow;
+    std::vector<int> made;
     for (int i = 0; i < 40; ++i) {
       const int expected = slow.cut(h);
       ASSERT_EQ(MedianCut(h, cuts), expected) << "round " << round << " cut " << i;
+      made.push_back(expected);
     }
+    // Every level is a value that occurs, and new levels keep coming while any value is left without one.
+    const auto occurring = std::count_if(h.begin(), h.end(), [](std::uint16_t n) { return n > 0; });
+    std::sort(made.begin(), made.end());
+    const auto levels = std::unique(made.begin(), made.end()) - made.begin();
+    EXPECT_EQ(levels, std::min<long>(occurring, 40)) << "round " << round;
+    for (auto l = made.begin(); l != made.begin() + levels; ++l)
+      EXPECT_GT(h[static_cast<std::size_t>(*l)], 0);
   }
 }
 
@@ -97,8 +111,9 @@ TEST(ColourReductionTest, LevelsKeepCreationOrderAndTiesSnapToTheLowerIndex) {
   h[0][50] = 300;
   h[0][200] = 100;
   const ChannelLevels levels = MakeChannelLevels(h);
-  // Median of everything, then the fuller gap below it, then the one above; then nothing is left.
-  const int expected[16] = {50, 10, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200};
+  // Median of everything; then 200, which lies farther from it than 10 with as many pixels; then 10; then
+  // nothing is left and the last level repeats.
+  const int expected[16] = {50, 200, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10};
   for (std::size_t i = 0; i < 16; ++i) EXPECT_EQ(levels[i].red, expected[i]) << i;
   // An empty histogram gives zero levels rather than running off the end.
   EXPECT_EQ(levels[0].green, 0);
@@ -108,8 +123,8 @@ TEST(ColourReductionTest, LevelsKeepCreationOrderAndTiesSnapToTheLowerIndex) {
     int value;
     int index;
   };
-  // 30 is as near 10 (index 1) as 50 (index 0); 125 as near 50 as 200.
-  for (const Case c : {Case{30, 0}, Case{29, 1}, Case{125, 0}, Case{126, 2}, Case{255, 2}, Case{0, 1}}) {
+  // 30 is as near 10 (index 2) as 50 (index 0); 125 as near 50 as 200 (index 1).
+  for (const Case c : {Case{30, 0}, Case{29, 2}, Case{125, 0}, Case{126, 1}, Case{255, 1}, Case{0, 2}}) {
     EXPECT_EQ(NearestLevel(levels, Channel::Red, c.value), c.index) << c.value;
   }
   EXPECT_EQ(NearestLevel(levels, Channel::Green, 255), 0);
@@ -152,31 +167,28 @@ TEST(ColourReductionTest, SixteenSeparateColoursComeThroughExactly) {
 }
 
 TEST(ColourReductionTest, TwoFarColoursAreTheFirstTwoEntriesWhicheverIsFuller) {
-  const PaletteEntry a = Bgr(200, 30, 40);
-  const PaletteEntry b = Bgr(20, 220, 100);
-  // Either colour may come first in the grid scan; the fuller one leads and the other still follows.
-  for (const int countA : {400, 512, 624, 1000}) {
-    ColourSquare s = Filled(b);
-    std::fill_n(s.begin(), countA, a);
-    const ColourReduction r = ReduceColours(s, 10);
-    ASSERT_EQ(r.choice.accepted, 2) << countA;
-    EXPECT_EQ(r.choice.end, PaletteChoiceEnd::GridExhausted);
-    const PaletteEntry first = countA >= 512 ? a : b;
-    const PaletteEntry second = countA >= 512 ? b : a;
-    if (countA == 512) {
-      // Equally full: the scan decides, but both are there.
-      EXPECT_TRUE((r.choice.palette[0] == a && r.choice.palette[1] == b) ||
-                  (r.choice.palette[0] == b && r.choice.palette[1] == a));
-    } else {
-      EXPECT_EQ(r.choice.palette[0], first) << countA;
-      EXPECT_EQ(r.choice.palette[1], second) << countA;
-    }
-    EXPECT_EQ(r.choice.palette[2], PaletteEntry{});
-    for (int i = 0; i < 1024; ++i) {
-      const int y = i / 32;
-      const int x = i % 32;
-      ASSERT_EQ(r.choice.palette[r.indices[static_cast<std::size_t>((31 - y) * 32 + x)]],
-                s[static_cast<std::size_t>(i)]);
+  // The second pair shares its green, so that channel has a single level, repeated.
+  const std::pair<PaletteEntry, PaletteEntry> pairs[] = {{Bgr(200, 30, 40), Bgr(20, 220, 100)},
+                                                         {Bgr(0, 128, 255), Bgr(255, 128, 0)}};
+  for (const auto& [a, b] : pairs) {
+    for (const int countA : {384, 400, 512, 640, 1000}) {
+      ColourSquare s = Filled(b);
+      std::fill_n(s.begin(), countA, a);
+      const ColourReduction r = ReduceColours(s, 10);
+      ASSERT_EQ(r.choice.accepted, 2) << countA;
+      EXPECT_EQ(r.choice.end, PaletteChoiceEnd::GridExhausted);
+      // At 512 each, a channel's running count passes half only at the higher value, which becomes level
+      // 0; blue is scanned outermost, so the colour with the higher blue comes first.
+      const bool aFirst = countA > 512 || (countA == 512 && a.blue > b.blue);
+      EXPECT_EQ(r.choice.palette[0], aFirst ? a : b) << countA;
+      EXPECT_EQ(r.choice.palette[1], aFirst ? b : a) << countA;
+      EXPECT_EQ(r.choice.palette[2], PaletteEntry{});
+      for (int i = 0; i < 1024; ++i) {
+        const int y = i / 32;
+        const int x = i % 32;
+        ASSERT_EQ(r.choice.palette[r.indices[static_cast<std::size_t>((31 - y) * 32 + x)]],
+                  s[static_cast<std::size_t>(i)]);
+      }
     }
   }
 }
@@ -192,6 +204,93 @@ TEST(ColourReductionTest, AColourPassedOnTheWayToAFullerOneIsStillTaken) {
   EXPECT_EQ(r.choice.palette[0], Bgr(200, 200, 200));
   EXPECT_EQ(r.choice.palette[1], Bgr(10, 10, 10));
   EXPECT_EQ(r.choice.palette[2], Bgr(100, 100, 100));
+}
+
+TEST(ColourReductionTest, AFarColourOfFewPixelsIsTakenBeforeShadesOfTheBackground) {
+  // Levels 255, 245, ..., 115 and 0 in every channel. White fills 100 pixels; fifteen light shades of it,
+  // 10 apart, 10 pixels each; black only 5. Taken by count alone, the shades would fill the palette.
+  ChannelLevels levels{};
+  for (std::size_t i = 0; i < 16; ++i) {
+    const auto v = static_cast<std::uint8_t>(i == 15 ? 0 : 255 - 10 * i);
+    levels[i] = {v, v, v, 0};
+  }
+  LevelGrid grid{};
+  grid[0] = 100;
+  for (std::size_t r = 0; r < 4; ++r) {
+    for (std::size_t g = 0; g < 4; ++g) grid[r + 16 * g] += (r + g > 0) ? 10 : 0;
+  }
+  grid[15 + 16 * 15 + 256 * 15] = 5;
+  const PaletteChoice c = ChoosePalette(grid, levels, 10);
+  EXPECT_EQ(c.end, PaletteChoiceEnd::Full);
+  EXPECT_EQ(c.palette[0], Bgr(255, 255, 255));
+  EXPECT_EQ(c.palette[1], Bgr(0, 0, 0));
+  EXPECT_EQ(c.palette[2], Bgr(225, 225, 255));  // the shade farthest from white
+}
+
+// The choice done the long way: every pass measures every unused cell against every colour taken.
+PaletteChoice SlowChoice(const LevelGrid& grid, const ChannelLevels& levels, int threshold) {
+  PaletteChoice choice;
+  std::vector<bool> used(grid.size());
+  int rejections = 0;
+  auto colourOf = [&](std::size_t cell) {
+    return Bgr(levels[cell % 16].red, levels[cell / 16 % 16].green, levels[cell / 256].blue);
+  };
+  auto distance = [](const PaletteEntry& a, const PaletteEntry& b) {
+    return (a.red - b.red) * (a.red - b.red) + (a.green - b.green) * (a.green - b.green) +
+           (a.blue - b.blue) * (a.blue - b.blue);
+  };
+  while (choice.accepted < 16) {
+    long bestWeight = -1;
+    std::size_t best = 0;
+    for (std::size_t cell = 0; cell < grid.size(); ++cell) {
+      if (grid[cell] == 0 || used[cell]) continue;
+      long nearest = choice.accepted == 0 ? 1 : 1L << 30;
+      for (int i = 0; i < choice.accepted; ++i)
+        nearest =
+            std::min<long>(nearest, distance(choice.palette[static_cast<std::size_t>(i)], colourOf(cell)));
+      if (grid[cell] * nearest > bestWeight) {
+        bestWeight = grid[cell] * nearest;
+        best = cell;
+      }
+    }
+    if (bestWeight < 0) {
+      choice.end = PaletteChoiceEnd::GridExhausted;
+      return choice;
+    }
+    used[best] = true;
+    bool tooClose = false;
+    for (int i = 0; i < choice.accepted; ++i)
+      tooClose |=
+          distance(choice.palette[static_cast<std::size_t>(i)], colourOf(best)) < threshold * threshold;
+    if (!tooClose) {
+      choice.palette[static_cast<std::size_t>(choice.accepted++)] = colourOf(best);
+    } else if (++rejections > 100) {
+      choice.end = PaletteChoiceEnd::TooManyRejections;
+      return choice;
+    }
+  }
+  return choice;
+}
+
+TEST(ColourReductionTest, ChoiceAgreesWithTheLongWayOnRandomGrids) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 200; ++round) {
+    ChannelLevels levels{};
+    // Narrow level ranges give many near colours and rejections; repeated levels give equal colours.
+    const unsigned spread = round % 2 == 0 ? 256 : 40;
+    for (auto& l : levels)
+      l = Bgr(static_cast<int>(rng() % spread), static_cast<int>(rng() % spread),
+              static_cast<int>(rng() % spread));
+    LevelGrid grid{};
+    const int cells = 1 + static_cast<int>(rng() % 300);
+    for (int i = 0; i < cells; ++i) grid[rng() % grid.size()] += static_cast<std::uint16_t>(1 + rng() % 20);
+    const int threshold = static_cast<int>(rng() % 40);
+    const PaletteChoice fast = ChoosePalette(grid, levels, threshold);
+    const PaletteChoice slow = SlowChoice(grid, levels, threshold);
+    ASSERT_EQ(fast.accepted, slow.accepted) << "round " << round;
+    ASSERT_EQ(fast.end, slow.end) << "round " << round;
+    ASSERT_EQ(fast.palette, slow.palette) << "round " << round;
+  }
 }
 
 TEST(ColourReductionTest, ThresholdTurnsDownNearColoursAndGivesUpAfterAHundred) {
