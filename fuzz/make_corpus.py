@@ -77,3 +77,13 @@ write('full_colour_icon', 'single64.ico', icon([f64]))
 write('full_colour_icon', 'after16.ico', icon([i32, f32]))
 write('full_colour_icon', 'both.ico', icon([f64, f32]))
 write('full_colour_icon', 'bits32.ico', icon([(32, 32, 0, 32, full_colour(32) + bytes(1024))]))
+def cut(data, size):
+    return (data + bytes(max(0, size - len(data))))[:size]
+w24 = bytes(rng.randrange(256) for _ in range(61440)) + b'\0'
+write('w24', 'full.w24', w24)
+write('w24', 'cut_mid_pixel.w24', cut(w24, 30722))
+write('w24', 'long.w24', w24 + bytes(rng.randrange(256) for _ in range(50)))
+msk = bytes(rng.randrange(256) for _ in range(2560))
+write('msk', 'full.msk', msk)
+write('msk', 'cut.msk', cut(msk, 130))
+write('msk', 'long.msk', msk + b'\xff' * 7)

@@ -5,15 +5,21 @@
 
 #include "archive/composition_window.h"
 #include "archive/file_browser.h"
+#include "archive/full_colour_archive.h"
+#include "archive/mask_archive.h"
 #include "archive/work_archive.h"
 #include "editor/main_window.h"
 #include "fullcolour/composition_check.h"
 #include "fullcolour/full_colour_window.h"
+#include "fullcolour/load_confirmation.h"
+#include "fullcolour/mask_window32.h"
+#include "fullcolour/mask_window64.h"
 #include "fullcolour/photo_reduction.h"
 #include "fullcolour/photo_window.h"
 #include "fullcolour/reduction_window.h"
 #include "platform/local_path.h"
 #include "platform/message_channel.h"
+#include "settings/screen_settings.h"
 #include "tools/arithmetic.h"
 #include "tools/check_pattern.h"
 #include "tools/line_paint_settings.h"
@@ -51,7 +57,10 @@ App::~App() {
 }
 
 IC* App::start() {
-  main_ = single<IC>();
+  // Known before it first shows: its first activation restores the start-up layout, which goes
+  // through editor().
+  main_ = singleLoaded<IC>();
+  if (!main_->isUnloaded()) showForm(main_);
   return main_;
 }
 
@@ -64,6 +73,12 @@ EditorLink* App::editor() const {
 }
 
 Form* App::createByName(const QString& formName) {
+  Form* form = loadByName(formName);
+  if (form && !form->isUnloaded()) showForm(form);
+  return form;
+}
+
+Form* App::loadByName(const QString& formName) {
   // Windows the menus open once; the transformation, composition and archive windows anew each time.
   using Maker = Form* (App::*)();
   static const std::map<QString, Maker> makers = {
@@ -85,8 +100,15 @@ Form* App::createByName(const QString& formName) {
       {QStringLiteral("Form16"), &App::makeSingle<Form16>},
       {QStringLiteral("Form17"), &App::makeSingle<Form17>},
       {QStringLiteral("Form18"), &App::makeSingle<Form18>},
+      {QStringLiteral("Form19"), &App::makeSingle<Form19>},
       {QStringLiteral("Form20"), &App::makeSingle<Form20>},
+      {QStringLiteral("Form21"), &App::makeNew<Form21>},
       {QStringLiteral("Form22"), &App::makeSingle<Form22>},
+      {QStringLiteral("Form23"), &App::makeNew<Form23>},
+      {QStringLiteral("Form24"), &App::makeNew<Form24>},
+      {QStringLiteral("Form25"), &App::makeSingle<Form25>},
+      {QStringLiteral("Form26"), &App::makeSingle<Form26>},
+      {QStringLiteral("Form27"), &App::makeSingle<Form27>},
   };
   const auto it = makers.find(formName);
   return it == makers.end() ? nullptr : (this->*(it->second))();
@@ -100,6 +122,12 @@ QWidget* App::ownerFor(const QString& formName) {
   if (owned.contains(formName)) return main_;
   // The full colour windows stay above the photo window that opens them.
   if (formName == QLatin1String("Form20") || formName == QLatin1String("Form22")) return find<Form18>();
+  // The mask windows, the load confirmation and the archives of the full colour window work on the full
+  // colour window and stay above it.
+  static const QSet<QString> onFullColour = {QStringLiteral("Form19"), QStringLiteral("Form21"),
+                                             QStringLiteral("Form23"), QStringLiteral("Form24"),
+                                             QStringLiteral("Form25"), QStringLiteral("Form26")};
+  if (onFullColour.contains(formName)) return forms.findByName(QStringLiteral("Form20"));
   return nullptr;
 }
 

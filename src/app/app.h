@@ -31,8 +31,10 @@ class App final : private detail::AppStorage, public AppContext {
   IC* start();
   IC* mainWindow() const;
   EditorLink* editor() const override;
-  // Creates a window by its form name (for restoring layouts); nullptr for an unknown name.
+  // Creates and shows a window by its form name; nullptr for an unknown name.
   Form* createByName(const QString& formName);
+  // The same, loaded but not yet shown when new (for restoring layouts).
+  Form* loadByName(const QString& formName) override;
 
  protected:
   QWidget* ownerFor(const QString& formName) override;
@@ -40,11 +42,11 @@ class App final : private detail::AppStorage, public AppContext {
  private:
   template <class F>
   Form* makeSingle() {
-    return single<F>();
+    return singleLoaded<F>();
   }
   template <class F>
   Form* makeNew() {
-    return create<F>();
+    return loadNew<F>();
   }
 
   IC* main_ = nullptr;

@@ -77,12 +77,14 @@ class ArchiveWindow : public Form {
   int SelectedSlot = 0;
   int LastButton = 0;
 
+  // Both cell columns, exactly the cells' area.
+  void paintColumnsBlack();
+
   static const QString kTakeWhere;
   static const QString kSendWhich;
 
  private:
   void buildSlotButtons();
-  void paintColumnsBlack();
   QString workFilter() const;
 
   QString captionBase_;

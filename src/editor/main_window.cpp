@@ -10,6 +10,7 @@
 #include "model/text_caret.h"
 #include "platform/app_context.h"
 #include "platform/fonts.h"
+#include "settings/window_layout.h"
 
 namespace pf {
 
@@ -101,7 +102,8 @@ void IC::buildMenus() {
   QMenu* tools = addSubMenu(bar, QStringLiteral("mnuT"), QStringLiteral("ツール"));
   addMenuItem(tools, QStringLiteral("mnuCHLDCLOSE"), QStringLiteral("全子フォームを閉じる"),
               &IC::mnuCHLDCLOSE_Click);
-  addMenuItem(tools, QStringLiteral("mnuSaveWindow"), QStringLiteral("ウィンドウ設定"), nullptr);
+  addMenuItem(tools, QStringLiteral("mnuSaveWindow"), QStringLiteral("ウィンドウ設定"),
+              &IC::mnuSaveWindow_Click);
 
   addMenuItem(tools, QStringLiteral("mnuVersion"), QStringLiteral("バージョン情報(&V)"),
               &IC::mnuVersion_Click);
@@ -218,6 +220,8 @@ void IC::Form_Activate() {
   setStatusPanel(2, QStringLiteral("New"));
   setStatusPanel(3, QStringLiteral("透明色=%1").arg(S.TransparentIndex));
   clientArea()->setFocus();
+  // The start-up layout may reopen the last file and the windows that were open.
+  InitSetting(app());
 }
 
 void IC::Form_Unload() {

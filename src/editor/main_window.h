@@ -67,6 +67,13 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   void AutoFileOpen(const QString& name) override;
   void AllClose() override;
   void setEditorVisible(bool visible) override { setVisible(visible); }
+  bool editorVisible() const override { return isVisible(); }
+  QRect editorFrame() const override { return frameGeometry(); }
+  void moveEditor(const QPoint& topLeft) override { move(topLeft); }
+  void activateEditor() override;
+  void closeEditor() override { unload(); }
+  int GetWIndowData(int& nFM, QStringList& FMData, std::vector<Form*>& ThisForm) const override;
+  void mnuSaveWindow_Click() override;
 
   // mode 0 plain, 1 also keeps a clean copy of the 5x preview, 2 first reloads the default palette.
   void RedisplayAll(int mode);
@@ -158,7 +165,7 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   // Tells the open tool windows that another palette entry was selected.
   void notifyPaletteSelection();
   void palettePick(int x, int y);
-  // The keys that open tool windows (M, P, V; G, L and W once their windows exist).
+  // The keys that open tool windows: G, L, M, P, V and W.
   void openToolByKey(int keyCode);
   // While the shift window is open it learns of every mouse press on the main window.
   void forwardMouseToShiftWindow(int button, int x, int y);

@@ -4,6 +4,7 @@
 
 #include "editor/main_window.h"
 #include "model/image_ops.h"
+#include "model/window_layouts.h"
 #include "platform/app_context.h"
 
 #ifndef PF_VERSION
@@ -43,9 +44,32 @@ void IC::mnuH_Click() {
 }
 
 void IC::AllClose() {
+  // Every window but this one. Told apart by name rather than caption: the file browser's caption is its
+  // folder, which may well contain "Pictoforge".
   for (Form* form : app().forms.forms()) {
-    if (!form->windowTitle().contains(QLatin1String("Pictoforge"))) form->unload();
+    if (form != this) form->unload();
   }
+}
+
+int IC::GetWIndowData(int& nFM, QStringList& FMData, std::vector<Form*>& ThisForm) const {
+  nFM = 0;
+  FMData.clear();
+  ThisForm.assign(1, nullptr);
+  for (Form* form : app().forms.forms()) {
+    // Neither the editor nor the screen setting window is part of a layout.
+    if (form == this || form->formName() == QLatin1String("Form27")) continue;
+    const QPoint at = form->frameGeometry().topLeft();
+    FMData << form->formName() << QString::number(PixelsToTwips(at.y()))
+           << QString::number(PixelsToTwips(at.x()));
+    ThisForm.push_back(form);
+    ++nFM;
+  }
+  return 0;
+}
+
+void IC::activateEditor() {
+  raise();
+  activateWindow();
 }
 
 void IC::mnuCHLDCLOSE_Click() {

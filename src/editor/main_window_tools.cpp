@@ -9,6 +9,7 @@
 #include "fullcolour/photo_reduction.h"
 #include "fullcolour/photo_window.h"
 #include "platform/app_context.h"
+#include "settings/screen_settings.h"
 #include "tools/arithmetic.h"
 #include "tools/check_pattern.h"
 #include "tools/line_paint_settings.h"
@@ -108,9 +109,16 @@ void IC::openToolByKey(int keyCode) {
     case 76:  // L
       mnuFList_Click();
       break;
-    default:  // W opens a window that is not part of the program yet
+    case 87:  // W
+      mnuSaveWindow_Click();
+      break;
+    default:
       break;
   }
+}
+
+void IC::mnuSaveWindow_Click() {
+  app().single<Form27>();
 }
 
 void IC::notifyPaletteSelection() {

@@ -7,7 +7,11 @@
 #include <QSignalBlocker>
 #include <cmath>
 
+#include "archive/full_colour_archive.h"
 #include "fullcolour/composition_check.h"
+#include "fullcolour/load_confirmation.h"
+#include "fullcolour/mask_window32.h"
+#include "fullcolour/mask_window64.h"
 #include "model/full_colour_icon.h"
 #include "model/profile.h"
 #include "platform/app_context.h"
@@ -25,6 +29,7 @@ constexpr int kClientWidth = 600;  // wide enough for the whole menu bar
 // Tall enough for the whole 128 x 128 slot.
 constexpr int kClientHeight = 350;
 constexpr const char* kSaveKey = "OpenSaveFullIcon";
+constexpr const char* kOpenKey = "OpenLoadFullIcon";
 const QString kIconFilter = QStringLiteral("ｱｲｺﾝ(*.ico)|*.ico");
 
 // Check view client sizes for the 32 and 64 edges, from the window sizes in twips.
@@ -84,16 +89,18 @@ void Form20::buildControls() {
 
 void Form20::buildMenus() {
   QMenu* file = addSubMenu(menuBar(), QStringLiteral("mnuF"), QStringLiteral("ファイル"));
-  // Opening goes through a confirmation window that is not part of the program yet.
-  addMenuItem(file, QStringLiteral("mnuOpen"), QStringLiteral("フルカラーアイコンを開く"), nullptr);
+  addMenuItem(file, QStringLiteral("mnuOpen"), QStringLiteral("フルカラーアイコンを開く"),
+              &Form20::mnuOpen_Click);
   addMenuItem(file, QStringLiteral("mnuSave"), QStringLiteral("フルカラーアイコンを保存"),
               &Form20::mnuSave_Click);
-  addMenuItem(menuBar(), QStringLiteral("mnuMSK"), QStringLiteral("マスク設定"), nullptr);
-  addMenuItem(menuBar(), QStringLiteral("mnuSV16"), QStringLiteral("１６色保管庫"), nullptr);
-  addMenuItem(menuBar(), QStringLiteral("mnu24Bit"), QStringLiteral("フルカラー保管庫"), nullptr);
+  addMenuItem(menuBar(), QStringLiteral("mnuMSK"), QStringLiteral("マスク設定"), &Form20::mnuMSK_Click);
+  addMenuItem(menuBar(), QStringLiteral("mnuSV16"), QStringLiteral("１６色保管庫"), &Form20::mnuSV16_Click);
+  addMenuItem(menuBar(), QStringLiteral("mnu24Bit"), QStringLiteral("フルカラー保管庫"),
+              &Form20::mnu24Bit_Click);
   addMenuItem(menuBar(), QStringLiteral("mnuGamen"), QStringLiteral("確認画面(&K)"), &Form20::mnuGamen_Click);
   addMenuItem(menuBar(), QStringLiteral("mnuDoMix"), QStringLiteral("合成確定"), &Form20::mnuDoMix_Click);
-  addMenuItem(menuBar(), QStringLiteral("mnuSaveWindow"), QStringLiteral("画面設定"), nullptr);
+  addMenuItem(menuBar(), QStringLiteral("mnuSaveWindow"), QStringLiteral("画面設定"),
+              &Form20::mnuSaveWindow_Click);
 }
 
 int Form20::chosenSize() const {
@@ -134,6 +141,10 @@ void Form20::Form_Unload() {
   if (fForm22) {
     if (auto* check = app().find<Form22>()) check->unload();
   }
+  // The mask windows write their grid back as they close.
+  if (auto* mask32 = app().find<Form19>()) mask32->unload();
+  if (auto* mask64 = app().find<Form25>()) mask64->unload();
+  if (auto* confirm = app().find<Form26>()) confirm->unload();
 }
 
 void Form20::Option1_Click(int index) {
@@ -152,6 +163,14 @@ void Form20::Option1_Click(int index) {
     return;
   }
   chooseSize(index);
+}
+
+bool Form20::selectSize(int index) {
+  if (index < 0 || index > 3) return false;
+  QRadioButton* option = Option1[static_cast<std::size_t>(index)];
+  if (!option->isEnabled()) return false;
+  if (SelectNum != index) option->setChecked(true);
+  return SelectNum == index;
 }
 
 void Form20::chooseSize(int index) {
@@ -239,8 +258,38 @@ void Form20::mirrorIntoCheckView() {
 }
 
 void Form20::Form_KeyDown(int keyCode, int /*shift*/) {
-  // W (screen settings) waits for the layout window.
   if (keyCode == 75) mnuGamen_Click();
+  if (keyCode == 87) mnuSaveWindow_Click();
+}
+
+void Form20::mnuSaveWindow_Click() {
+  // The screen settings are the editor's; it opens them whether or not it is shown.
+  if (EditorLink* editor = app().editor()) editor->mnuSaveWindow_Click();
+}
+
+void Form20::mnuMSK_Click() {
+  if (SelectNum == 0) app().single<Form19>();
+  if (SelectNum == 1) app().single<Form25>();
+}
+
+void Form20::mnuSV16_Click() {
+  app().create<Form21>();
+}
+
+void Form20::mnu24Bit_Click() {
+  app().create<Form23>();
+}
+
+void Form20::mnuOpen_Click() {
+  FileDialogOptions options = dialogOptions();
+  options.title = QStringLiteral("フルカラーアイコンの読込");
+  options.filter = kIconFilter;
+  const std::optional<QString> chosen = askOpenFile(kOpenKey, options);
+  if (!chosen) return;
+  // The icon enters this window only when the user confirms it there.
+  const std::optional<FullColourIcon> icon = ReadFullColourIcon(LocalPath(*chosen), app().state);
+  if (!icon) return;
+  app().single<Form26>()->ShowIcon(icon->size, icon->pixels, icon->mask);
 }
 
 void Form20::mnuGamen_Click() {

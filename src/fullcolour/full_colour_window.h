@@ -50,6 +50,9 @@ class Form20 final : public Form {
 
   // The work area as a pixel array: 3 * S * S bytes, blue, green, red, bottom row first.
   void GetIC(std::span<std::uint8_t> IconData) const;
+  // Chooses a size the way its option button does (refused while a mask window is open); true when that
+  // size is the chosen one afterwards.
+  bool selectSize(int index);
   // Blends the composition image with the slider's alpha into its preview (and the scratch surface).
   void AlphaRefresh();
 
@@ -75,9 +78,14 @@ class Form20 final : public Form {
   void chooseSize(int index);
   void fillBackground(Surface& s, int left, int top, int right, int bottom) const;
   void mirrorIntoCheckView();
+  void mnuOpen_Click();
   void mnuSave_Click();
+  void mnuMSK_Click();
+  void mnuSV16_Click();
+  void mnu24Bit_Click();
   void mnuGamen_Click();
   void mnuDoMix_Click();
+  void mnuSaveWindow_Click();
 
   Surface ScratchSurface{128, 128};
   Surface PreviewSurface{200, 200};

@@ -1,6 +1,7 @@
 #include "model/profile.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <vector>
@@ -130,6 +131,18 @@ std::string firstCharacters(std::string_view text, std::size_t limit) {
   return std::string(text);
 }
 
+// A file that exists without any write permission is kept as it is, even by the owner: replacing it
+// through a rename would otherwise succeed.
+bool isReadOnly(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+bool isHeaderLine(std::string_view line) {
+  return trim(line).starts_with('[');
+}
+
 }  // namespace
 
 std::optional<std::string> ProfileRead(std::string_view text, std::string_view section,
@@ -196,6 +209,31 @@ std::optional<std::string> ProfileWrite(std::string_view text, std::string_view 
   return out;
 }
 
+std::optional<std::string> ProfileClearSection(std::string_view text, std::string_view section) {
+  if (text.empty()) return std::nullopt;
+  if (section.empty()) return std::string(text);
+  const bool hadByteOrderMark = text.starts_with(kByteOrderMark);
+  const std::vector<std::string_view> lines = splitLines(withoutByteOrderMark(text));
+
+  std::size_t start = 0;
+  while (start < lines.size() &&
+         !(isHeaderLine(lines[start]) && lines[start].find(section) != std::string_view::npos))
+    ++start;
+  if (start == lines.size()) return std::string(text);
+  std::size_t stop = start + 1;
+  while (stop < lines.size() && !isHeaderLine(lines[stop])) ++stop;
+  if (stop == start + 1) return std::string(text);
+
+  std::string out;
+  if (hadByteOrderMark) out += kByteOrderMark;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > start && i < stop) continue;
+    out += lines[i];
+    out += "\r\n";
+  }
+  return out;
+}
+
 std::string ProfileFile::ReadSetting(std::string_view section, std::string_view key) const {
   const auto bytes = ReadWholeFile(path_);
   if (!bytes) return {};
@@ -220,6 +258,17 @@ bool ProfileFile::WriteSetting(std::string_view section, std::string_view key, s
   if (!updated) return false;
   return WriteFileAtomically(
       path_, std::span(reinterpret_cast<const std::uint8_t*>(updated->data()), updated->size()));
+}
+
+bool ProfileFile::ClearIniSection(std::string_view section) {
+  const auto bytes = ReadWholeFile(path_);
+  if (!bytes || isReadOnly(path_)) return true;
+  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  const auto cleared = ProfileClearSection(text, section);
+  if (!cleared) return true;
+  if (*cleared == text) return false;
+  return !WriteFileAtomically(
+      path_, std::span(reinterpret_cast<const std::uint8_t*>(cleared->data()), cleared->size()));
 }
 
 std::string lastFolder(const ProfileFile& profile, std::string_view key) {

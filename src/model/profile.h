@@ -25,6 +25,12 @@ std::optional<std::string> ProfileRead(std::string_view text, std::string_view s
 std::optional<std::string> ProfileWrite(std::string_view text, std::string_view section, std::string_view key,
                                         std::string_view value);
 
+// The text with the body of one section removed: the first header line (a line starting with '[') that
+// contains `section` as written, anywhere in the line, keeps its place; the lines after it up to the next
+// header go. The text comes back unchanged when no header contains the name or the section has no body;
+// otherwise every line ends in CR LF. Nothing for an empty text, which has no lines to keep.
+std::optional<std::string> ProfileClearSection(std::string_view text, std::string_view section);
+
 class ProfileFile {
  public:
   explicit ProfileFile(std::string path) : path_(std::move(path)) {}
@@ -38,6 +44,10 @@ class ProfileFile {
   // Stores the text, creating the file, the section or the key as needed. False when the entry cannot
   // be stored or the file cannot be written; an existing file that cannot be read is left alone.
   bool WriteSetting(std::string_view section, std::string_view key, std::string_view text);
+
+  // Removes the body of a section as ProfileClearSection does. True when it failed: the file is missing,
+  // empty, not readable, read-only or cannot be written. A file with nothing to remove is left untouched.
+  bool ClearIniSection(std::string_view section);
 
  private:
   std::string path_;

@@ -60,12 +60,18 @@ class AppContext {
   // The one shared instance of a window, created and shown on first use; an open one is brought forward.
   template <class F>
   F* single() {
+    F* form = singleLoaded<F>();
+    if (!form->isUnloaded()) showForm(form);
+    return form;
+  }
+
+  // The one shared instance of a window, loaded but not shown when it is created here, so that its
+  // place and its file can be set before it first shows.
+  template <class F>
+  F* singleLoaded() {
     QPointer<Form>& slot = singles_[QString::fromLatin1(F::kFormName)];
-    if (!slot.isNull() && !slot->isUnloaded()) {
-      showForm(slot.data());
-      return static_cast<F*>(slot.data());
-    }
-    F* form = create<F>();
+    if (!slot.isNull() && !slot->isUnloaded()) return static_cast<F*>(slot.data());
+    F* form = loadNew<F>();
     slot = form;
     return form;
   }
@@ -83,6 +89,20 @@ class AppContext {
   F* find() const {
     return forms.find<F>();
   }
+
+  // A window by its form name as the form factory makes it (the shared instance or a new one), loaded
+  // but, when new, not yet shown; nullptr for a name the factory does not know.
+  virtual Form* loadByName(const QString& formName) {
+    (void)formName;
+    return nullptr;
+  }
+  // Shows a window and brings it forward.
+  void show(Form* form) { showForm(form); }
+
+  // The layout pattern chosen in the screen setting window, 0..9; 0 at start.
+  int SelectedPattern = 0;
+  // Set while a layout is being restored: the events let through meanwhile must not start another.
+  bool restoringLayout = false;
 
  protected:
   // A new instance of a window, loaded but not yet shown.

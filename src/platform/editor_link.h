@@ -1,14 +1,20 @@
 // The narrow face of the main editor window that every other window may use: repaint after a change to
-// the shared picture, the selected palette number, the caret, the file shown, the File-menu lock and
-// closing the other windows. Windows reach it through AppContext::editor(), never through the main
+// the shared picture, the selected palette number, the caret, the file shown, the File-menu lock,
+// closing the other windows, and what the window layouts need of it (where it stands, whether it shows,
+// which windows are open). Windows reach it through AppContext::editor(), never through the main
 // window's own class.
 #pragma once
 
+#include <QPoint>
+#include <QRect>
 #include <QString>
+#include <QStringList>
+#include <vector>
 
 namespace pf {
 
 class AppContext;
+class Form;
 
 class EditorLink {
  public:
@@ -29,6 +35,20 @@ class EditorLink {
   virtual void AllClose() = 0;
   // The full colour windows hide the editor while they are in use and show it again when they close.
   virtual void setEditorVisible(bool visible) = 0;
+  virtual bool editorVisible() const = 0;
+  // Where the window stands on the desktop, frame included, in pixels; and moving it there.
+  virtual QRect editorFrame() const = 0;
+  virtual void moveEditor(const QPoint& topLeft) = 0;
+  // Brings the editor forward and gives it the keyboard.
+  virtual void activateEditor() = 0;
+  // Closes the editor, which ends the program.
+  virtual void closeEditor() = 0;
+  // The windows open beside the editor and the screen setting window, in the order they were opened:
+  // `nFM` of them; for window i (from 1) its form name at FMData[3(i-1)], its top and left in twips at
+  // the two places after it, and the window at ThisForm[i] (ThisForm[0] is empty). Returns 0.
+  virtual int GetWIndowData(int& nFM, QStringList& FMData, std::vector<Form*>& ThisForm) const = 0;
+  // Opens the screen setting window, where window layouts are saved and loaded.
+  virtual void mnuSaveWindow_Click() = 0;
 
   // Windows that change the picture wholesale disable the File menu while they are open. Each holds the
   // lock from load to unload; the menu comes back when the last holder lets go.

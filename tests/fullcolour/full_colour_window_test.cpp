@@ -88,11 +88,11 @@ TEST_F(FullColourWindowTest, LoadsWithControlsMenusAndThe32Size) {
   EXPECT_EQ(state().FullColourPixels, std::vector<std::uint8_t>(3072, 0));
   EXPECT_EQ(state().FullColourMask, std::vector<std::uint8_t>(128, 0));
   EXPECT_EQ(f->maskByteCount(), 128);
-  for (const char* name : {"mnuOpen", "mnuMSK", "mnuSV16", "mnu24Bit", "mnuSaveWindow"}) {
+  for (const char* name :
+       {"mnuOpen", "mnuSave", "mnuMSK", "mnuSV16", "mnu24Bit", "mnuGamen", "mnuDoMix", "mnuSaveWindow"}) {
     ASSERT_NE(action(name), nullptr) << name;
-    EXPECT_FALSE(action(name)->isEnabled()) << name;
+    EXPECT_TRUE(action(name)->isEnabled()) << name;
   }
-  for (const char* name : {"mnuSave", "mnuGamen", "mnuDoMix"}) EXPECT_TRUE(action(name)->isEnabled()) << name;
 
   f->unload();
   EXPECT_FALSE(state().fFullColourOpen);
