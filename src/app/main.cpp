@@ -1,19 +1,76 @@
+// pictoforge [FILE]
+//
+// Starts the editor, opening FILE as the File menu's open command would. When an editor is already
+// listening on the file-name channel, FILE goes to that editor instead and this process ends at once:
+// a file manager's "Open with" then reuses the open window rather than starting a second one.
 #include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+#include <cstdio>
 
 #include "app/app.h"
 #include "editor/main_window.h"
+#include "platform/editor_link.h"
+#include "platform/file_name_sender.h"
 #include "platform/fonts.h"
+#include "platform/message_channel.h"
+#include "platform/program_folder.h"
 #include "platform/translation.h"
+
+namespace {
+
+// The desktop entry's name without .desktop: lets the desktop match the editor's windows to its entry.
+constexpr auto kDesktopId = "org.pictoforge.Pictoforge";
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Pictoforge"));
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopId));
+
+  // Qt has taken its own options out already; what is left is at most the file to open.
+  const QStringList args = QCoreApplication::arguments().mid(1);
+  if (args.size() > 1 || (args.size() == 1 && (args[0].isEmpty() || args[0].startsWith(u'-')))) {
+    std::fprintf(stderr, "usage: pictoforge [FILE]\n");
+    return 2;
+  }
+  QString file;
+  if (args.size() == 1) {
+    // Absolute, so that it means the same to an editor started from another folder.
+    file = QFileInfo(args[0]).absoluteFilePath();
+    if (!QFileInfo(file).isFile()) {
+      std::fprintf(stderr, "pictoforge: %s: %s\n", qPrintable(args[0]),
+                   QFileInfo::exists(file) ? "not a file" : "no such file");
+      return 1;
+    }
+    if (pf::SendToEditor(pf::DefaultChannelPath(), pf::FileNameMessages(file, pf::kNameIsPictureFile)) ==
+        pf::SendResult::Sent) {
+      return 0;
+    }
+  }
+
+  const pf::ProgramFolder folder = pf::ChooseProgramFolder(pf::RunningProgramPlaces());
+  for (const QString& problem : folder.problems)
+    std::fprintf(stderr, "pictoforge: %s\n", qPrintable(problem));
+
   pf::InstallFontSubstitutes();
   pf::InstallJapaneseTranslation(application);
   pf::QtUi ui;
-  pf::App app(ui, QCoreApplication::applicationDirPath());
+  pf::App app(ui, folder.path);
   // The program ends when the main window closes, whatever else is still open or hidden.
   QApplication::setQuitOnLastWindowClosed(false);
   QObject::connect(app.start(), &QObject::destroyed, &application, &QCoreApplication::quit);
+  if (!file.isEmpty()) {
+    // After whatever the start-up has queued, so that the file is what the editor shows.
+    QTimer::singleShot(0, &application, [&app, file, shown = args[0]] {
+      pf::EditorLink* editor = app.editor();
+      if (!editor) return;
+      editor->AutoFileOpen(file);
+      // A name the editor cannot read at all has its own message; a failed read has none.
+      if (editor->fileName().isEmpty())
+        std::fprintf(stderr, "pictoforge: %s: not a 16-colour icon or bitmap\n", qPrintable(shown));
+    });
+  }
   return QApplication::exec();
 }

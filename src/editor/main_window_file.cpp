@@ -7,6 +7,7 @@
 #include "model/icon_file.h"
 #include "model/packing.h"
 #include "platform/app_context.h"
+#include "platform/file_name_sender.h"
 #include "platform/local_path.h"
 #include "tools/bitmap_size.h"
 
@@ -205,7 +206,14 @@ void IC::GetICOFromIFM() {
       break;
     }
     case 812:
-      LoadExchangeFile();
+      // `pictoforge FILE` hands over a picture file to open; other senders an exchange file.
+      if (lastMessage_.wParam == kNameIsPictureFile) {
+        AutoFileOpen(ReceivedFileName);
+        raise();
+        activateWindow();
+      } else {
+        LoadExchangeFile();
+      }
       break;
     default:
       break;

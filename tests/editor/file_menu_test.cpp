@@ -7,6 +7,7 @@
 #include "model/file_io.h"
 #include "model/icon_file.h"
 #include "model/packing.h"
+#include "platform/file_name_sender.h"
 #include "support/app_fixture.h"
 #include "tools/bitmap_size.h"
 
@@ -240,10 +241,15 @@ TEST_F(FileMenu, BitmapDialogPreselectsFromTheHeightAndCloseBoxKeepsSizes) {
 class Channel : public AppFixture {
  protected:
   void send(const std::vector<ChannelMessage>& messages) {
+    QByteArray bytes;
+    for (const ChannelMessage& m : messages) bytes += EncodeMessage(m);
+    sendBytes(bytes);
+  }
+  void sendBytes(const QByteArray& bytes) {
     QLocalSocket socket;
     socket.connectToServer(folder.filePath("channel.sock"));
     ASSERT_TRUE(socket.waitForConnected(2000)) << socket.errorString().toStdString();
-    for (const ChannelMessage& m : messages) socket.write(EncodeMessage(m));
+    socket.write(bytes);
     socket.flush();
     socket.waitForBytesWritten(2000);
     socket.disconnectFromServer();
@@ -296,6 +302,22 @@ TEST_F(Channel, SixteenBySixteenExchangeFillsTheRestWith15) {
   EXPECT_EQ(pixel(15, 16), 3);
   EXPECT_EQ(pixel(16, 31), 15);
   EXPECT_EQ(pixel(0, 0), 15);
+}
+
+TEST_F(Channel, APictureFileHandedOverOpensLikeTheOpenCommand) {
+  // What a second `pictoforge FILE` sends to the editor that is already running.
+  std::array<std::uint8_t, kPackedSize> packed{};
+  packed.fill(0x7A);
+  Palette palette{};
+  palette[10] = {1, 2, 3, 0};
+  const QString file = folder.filePath("渡す.ico");
+  ASSERT_TRUE(WriteFileAtomically(file.toStdString(),
+                                  BuildIcon32(palette, packed, std::array<std::uint8_t, kMaskSize>{})));
+  sendBytes(FileNameMessages(file, kNameIsPictureFile));
+  EXPECT_EQ(ic->FileName, file);
+  EXPECT_EQ(pixel(0, 31), 7);
+  EXPECT_EQ(pixel(1, 0), 10);
+  EXPECT_EQ(state().IconPalette[10].red, 3);
 }
 
 TEST_F(Channel, AppendWithoutBeginAndBadInputChangeNothingHarmful) {

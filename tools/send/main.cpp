@@ -4,10 +4,10 @@
 // per character (lParam = the Unicode code point) and 812 to load the name as an exchange file.
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QLocalSocket>
 #include <QStringList>
 #include <cstdio>
 
+#include "platform/file_name_sender.h"
 #include "platform/message_channel.h"
 
 int main(int argc, char** argv) {
@@ -26,23 +26,17 @@ int main(int argc, char** argv) {
   // The editor reads the name as it arrives, from its own working folder: send it absolute.
   const QString name = QFileInfo(args[0]).absoluteFilePath();
 
-  QLocalSocket socket;
-  socket.connectToServer(socketPath);
-  if (!socket.waitForConnected(2000)) {
+  QString error;
+  const pf::SendResult result =
+      pf::SendToEditor(socketPath, pf::FileNameMessages(name, pf::kNameIsExchangeFile), &error);
+  if (result == pf::SendResult::NoEditor) {
     std::fprintf(stderr, "pictoforge-send: no editor is listening on %s (%s)\n", qPrintable(socketPath),
-                 qPrintable(socket.errorString()));
+                 qPrintable(error));
     return 1;
   }
-  QByteArray stream = pf::EncodeMessage({810, 0, 0});
-  for (char32_t c : name.toUcs4()) stream += pf::EncodeMessage({811, 0, static_cast<std::int32_t>(c)});
-  stream += pf::EncodeMessage({812, 0, 0});
-  socket.write(stream);
-  if (!socket.waitForBytesWritten(5000) && socket.bytesToWrite() > 0) {
-    std::fprintf(stderr, "pictoforge-send: could not send to the editor (%s)\n",
-                 qPrintable(socket.errorString()));
+  if (result == pf::SendResult::Failed) {
+    std::fprintf(stderr, "pictoforge-send: could not send to the editor (%s)\n", qPrintable(error));
     return 1;
   }
-  socket.disconnectFromServer();
-  if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(2000);
   return 0;
 }

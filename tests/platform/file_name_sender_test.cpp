@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <cstring>
+#include <vector>
+
+#include "platform/file_name_sender.h"
+#include "platform/message_channel.h"
+
+namespace pf {
+namespace {
+
+std::vector<std::array<std::int32_t, 3>> Received(const std::vector<ChannelMessage>& messages) {
+  std::vector<std::array<std::int32_t, 3>> out;
+  for (const ChannelMessage& m : messages) out.push_back({m.message, m.wParam, m.lParam});
+  return out;
+}
+
+TEST(FileNameSender, DeliversTheNameCharacterByCharacterThroughTheChannel) {
+  QTemporaryDir dir;
+  std::vector<ChannelMessage> received;
+  MessageChannel channel([&](const ChannelMessage& m) { received.push_back(m); });
+  const QString path = dir.filePath("channel.sock");
+  ASSERT_TRUE(channel.listen(path)) << channel.errorString().toStdString();
+
+  // A name beyond the Basic Multilingual Plane goes as one code point, not as two UTF-16 halves.
+  const QString name = QStringLiteral("/t/é\U0001F600.ico");
+  ASSERT_EQ(SendToEditor(path, FileNameMessages(name, kNameIsPictureFile)), SendResult::Sent);
+  QElapsedTimer timer;
+  timer.start();
+
+  const std::vector<std::array<std::int32_t, 3>> expected = {{810, 0, 0},
+                                                             {811, 0, '/'},
+                                                             {811, 0, 't'},
+                                                             {811, 0, '/'},
+                                                             {811, 0, 0xE9},
+                                                             {811, 0, 0x1F600},
+                                                             {811, 0, '.'},
+                                                             {811, 0, 'i'},
+                                                             {811, 0, 'c'},
+                                                             {811, 0, 'o'},
+                                                             {812, kNameIsPictureFile, 0}};
+  while (received.size() < expected.size() && timer.elapsed() < 5000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_EQ(Received(received), expected);
+  EXPECT_EQ(FileNameMessages(QStringLiteral("a"), kNameIsExchangeFile).right(12),
+            EncodeMessage({812, kNameIsExchangeFile, 0}));
+}
+
+TEST(FileNameSender, FindsNoEditorWhereNoneListens) {
+  QTemporaryDir dir;
+  QString error;
+  EXPECT_EQ(SendToEditor(dir.filePath("none.sock"), FileNameMessages("x.ico", 1), &error),
+            SendResult::NoEditor);
+  EXPECT_FALSE(error.isEmpty());
+
+  // The socket file an editor leaves behind when it is killed: nothing answers on it.
+  const QByteArray stale = dir.filePath("stale.sock").toLocal8Bit();
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, stale.constData(), sizeof(address.sun_path) - 1);
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  ::close(fd);
+  QElapsedTimer timer;
+  timer.start();
+  EXPECT_EQ(SendToEditor(QString::fromLocal8Bit(stale), FileNameMessages("x.ico", 1)), SendResult::NoEditor);
+  EXPECT_LT(timer.elapsed(), 1500) << "a dead socket is recognised at once, not after a timeout";
+
+  // And the next editor takes the place over.
+  MessageChannel channel([](const ChannelMessage&) {});
+  EXPECT_TRUE(channel.listen(QString::fromLocal8Bit(stale))) << channel.errorString().toStdString();
+}
+
+}  // namespace
+}  // namespace pf
