@@ -6,7 +6,10 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 
 #include "app/app.h"
@@ -28,6 +31,29 @@ struct Program {
     if (!ic->wasActivated()) ic->activate();
   }
 };
+
+// One camera-sized photo (6000 x 4000 JPEG) for the whole run: gradients with some noise, so the encoder
+// and the decoder have real work.
+inline const QString& CameraPhotoPath() {
+  static QTemporaryDir folder;
+  static const QString path = [] {
+    const QString p = folder.filePath(QStringLiteral("photo.jpg"));
+    QImage image(6000, 4000, QImage::Format_RGB32);
+    std::uint32_t seed = 12345;
+    for (int y = 0; y < image.height(); ++y) {
+      auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+      for (int x = 0; x < image.width(); ++x) {
+        seed = seed * 1664525u + 1013904223u;
+        const int noise = static_cast<int>(seed >> 28) - 8;
+        line[x] = qRgb(std::clamp(x * 255 / 6000 + noise, 0, 255), std::clamp(y * 255 / 4000 + noise, 0, 255),
+                       std::clamp((x + y) % 256 + noise, 0, 255));
+      }
+    }
+    image.save(p, "JPEG", 90);
+    return p;
+  }();
+  return path;
+}
 
 // main() of a window benchmark: one QApplication on the offscreen platform for all of them, without the
 // platform's notes on every window operation it cannot do.

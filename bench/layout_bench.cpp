@@ -19,27 +19,6 @@ namespace {
 
 using pf::bench::Program;
 
-const QString& PhotoPath() {
-  static QTemporaryDir folder;
-  static const QString path = [] {
-    const QString p = folder.filePath(QStringLiteral("photo.jpg"));
-    QImage image(6000, 4000, QImage::Format_RGB32);
-    std::uint32_t seed = 7;
-    for (int y = 0; y < image.height(); ++y) {
-      auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-      for (int x = 0; x < image.width(); ++x) {
-        seed = seed * 1664525u + 1013904223u;
-        const int noise = static_cast<int>(seed >> 28) - 8;
-        line[x] = qRgb(std::clamp(x * 255 / 6000 + noise, 0, 255), std::clamp(y * 255 / 4000 + noise, 0, 255),
-                       std::clamp((x + y) % 256 + noise, 0, 255));
-      }
-    }
-    image.save(p, "JPEG", 90);
-    return p;
-  }();
-  return path;
-}
-
 // Pattern 1 of the program's PF.ini: fifteen windows spread over the screen.
 void StorePattern(Program& p, bool withPhoto) {
   pf::LayoutRecord record;
@@ -49,7 +28,7 @@ void StorePattern(Program& p, bool withPhoto) {
     const int i = static_cast<int>(record.children.size());
     record.children.push_back({name, 300 * (i % 8), 1500 + 900 * (i / 8), std::move(file)});
   };
-  add("Form18", withPhoto ? PhotoPath().toStdString() : std::string());
+  add("Form18", withPhoto ? pf::bench::CameraPhotoPath().toStdString() : std::string());
   add("Form20");
   for (int n = 1; n <= 5; ++n) {
     const std::string work = p.folder.filePath(QStringLiteral("pf%1.wrk").arg(n)).toStdString();

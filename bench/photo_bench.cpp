@@ -25,28 +25,6 @@ using pf::bench::Program;
 
 const QSize kShown(480, 320);
 
-// One camera-sized photo for the whole run: gradients with some noise, so the encoder has real work.
-const QString& PhotoPath() {
-  static QTemporaryDir folder;
-  static const QString path = [] {
-    const QString p = folder.filePath(QStringLiteral("photo.jpg"));
-    QImage image(6000, 4000, QImage::Format_RGB32);
-    std::uint32_t seed = 12345;
-    for (int y = 0; y < image.height(); ++y) {
-      auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-      for (int x = 0; x < image.width(); ++x) {
-        seed = seed * 1664525u + 1013904223u;
-        const int noise = static_cast<int>(seed >> 28) - 8;
-        line[x] = qRgb(std::clamp(x * 255 / 6000 + noise, 0, 255), std::clamp(y * 255 / 4000 + noise, 0, 255),
-                       std::clamp((x + y) % 256 + noise, 0, 255));
-      }
-    }
-    image.save(p, "JPEG", 90);
-    return p;
-  }();
-  return path;
-}
-
 double StatusMiB(const char* key) {
   std::ifstream status("/proc/self/status");
   const std::string prefix = std::string(key) + ":";
@@ -68,12 +46,14 @@ double PeakGrowthMiB(Work&& work) {
 
 QImage OpenShown() {
   pf::Photo photo;
-  if (pf::LoadPictureFile(PhotoPath(), photo) != pf::PictureStatus::Ok || !photo.decodeFor(kShown)) return {};
+  if (pf::LoadPictureFile(pf::bench::CameraPhotoPath(), photo) != pf::PictureStatus::Ok ||
+      !photo.decodeFor(kShown))
+    return {};
   return photo.scaled(kShown);
 }
 
 void OpenThroughLoader(benchmark::State& state) {
-  PhotoPath();
+  pf::bench::CameraPhotoPath();
   state.counters["peak_rss_growth_MiB"] = PeakGrowthMiB([] { benchmark::DoNotOptimize(OpenShown()); });
   for (auto _ : state) {
     QImage shown = OpenShown();
@@ -85,13 +65,13 @@ BENCHMARK(OpenThroughLoader)->Unit(benchmark::kMillisecond);
 
 // What the decoder's own reduction saves: the whole photo decoded, then scaled down.
 QImage OpenWhole() {
-  QImageReader reader(PhotoPath());
+  QImageReader reader(pf::bench::CameraPhotoPath());
   reader.setAutoTransform(true);
   return reader.read().scaled(kShown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 void OpenDecodedWhole(benchmark::State& state) {
-  PhotoPath();
+  pf::bench::CameraPhotoPath();
   state.counters["peak_rss_growth_MiB"] = PeakGrowthMiB([] { benchmark::DoNotOptimize(OpenWhole()); });
   for (auto _ : state) benchmark::DoNotOptimize(OpenWhole());
 }
@@ -105,7 +85,7 @@ void DjpegEighth(benchmark::State& state) {
     return;
   }
   const QStringList args{QStringLiteral("-scale"), QStringLiteral("1/8"), QStringLiteral("-outfile"),
-                         QStringLiteral("/dev/null"), PhotoPath()};
+                         QStringLiteral("/dev/null"), pf::bench::CameraPhotoPath()};
   // The child's own peak, read while it runs: its rusage would also count the fork of this process.
   {
     QProcess child;
@@ -129,21 +109,22 @@ BENCHMARK(DjpegEighth)->Unit(benchmark::kMillisecond);
 
 // The window's whole open: load, fit, decode, and the shown picture on its surface.
 void OpenThroughWindow(benchmark::State& state) {
-  PhotoPath();
+  pf::bench::CameraPhotoPath();
   Program p;
   auto* form = p.app->single<pf::Form18>();
-  state.counters["peak_rss_growth_MiB"] = PeakGrowthMiB([&] { form->LoadPicFile(PhotoPath()); });
-  for (auto _ : state) form->LoadPicFile(PhotoPath());
+  state.counters["peak_rss_growth_MiB"] =
+      PeakGrowthMiB([&] { form->LoadPicFile(pf::bench::CameraPhotoPath()); });
+  for (auto _ : state) form->LoadPicFile(pf::bench::CameraPhotoPath());
   if (form->Picture2.width() != kShown.width()) state.SkipWithError("the photo is not shown at 480 x 320");
 }
 BENCHMARK(OpenThroughWindow)->Unit(benchmark::kMillisecond);
 
 // One move with the button held: four slot copies, the work area and the icon window's refresh.
 void DragStep(benchmark::State& state) {
-  PhotoPath();
+  pf::bench::CameraPhotoPath();
   Program p;
   auto* form = p.app->single<pf::Form18>();
-  form->LoadPicFile(PhotoPath());
+  form->LoadPicFile(pf::bench::CameraPhotoPath());
   int x = 100;
   for (auto _ : state) {
     form->Form_MouseMove(1, 0, x, 160);
@@ -156,10 +137,10 @@ BENCHMARK(DragStep)->Unit(benchmark::kMicrosecond);
 // One move with the button held in the photo reduction window, the photo at full size: the pending
 // events, the square enlarged and copied into the reduction window, and its refresh.
 void ReductionDragStep(benchmark::State& state) {
-  PhotoPath();
+  pf::bench::CameraPhotoPath();
   Program p;
   auto* form = p.app->single<pf::Form9>();
-  if (!form->LoadPicFile(PhotoPath())) state.SkipWithError("the photo did not open");
+  if (!form->LoadPicFile(pf::bench::CameraPhotoPath())) state.SkipWithError("the photo did not open");
   form->Slider1->setValue(20);
   int x = 100;
   for (auto _ : state) {

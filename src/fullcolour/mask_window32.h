@@ -9,75 +9,55 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
-#include <QTimer>
-#include <memory>
 
 #include "model/colour.h"
 #include "model/shared_state.h"
-#include "platform/drawing.h"
-#include "platform/form.h"
+#include "tools/mask_grid_window.h"
 
 namespace pf {
 
-class Form19 final : public Form, public CaretWindow {
+class Form19 final : public MaskGridWindow {
   Q_OBJECT
  public:
   static constexpr const char* kFormName = "Form19";
   static constexpr int kEdge = 32;
-  // The preview's place beside the 256 x 512 text grid.
-  static constexpr int kPreviewLeft = 300;
-  static constexpr int kPreviewSize = 160;
 
   Form19(AppContext& app, QWidget* owner);
   ~Form19() override;
 
   // Unpacks FullColourMask into the grid (when it holds a 32 x 32 mask).
   void GetBit();
-  // Redraws the text grid and the preview.
-  void ShowBit();
   // Packs the grid into FullColourMask (when it holds a 32 x 32 mask).
   void SetMask();
 
-  void mnuMALL_Click();
-  void mnuMCLEAR_Click();
   void mnuAdd_Click();
   void mnuDell_Click();
-  void mnuMRev_Click();
   // A new mask archive, owned by the full colour window.
   void mnuMKBOX_Click();
-  void mnuEND_Click();
-  void Timer1_Timer();
 
   void Form_Load() override;
   void Form_Activate() override;
   void Form_Unload() override;
-  void Form_MouseDown(int button, int shift, int x, int y) override;
-  void Form_KeyDown(int keyCode, int shift) override;
 
-  // What the tests read: the grid (row 0 at the top), the cursor cell, the picked colour.
-  const MaskGridArray& grid() const { return Grid; }
-  int column() const { return CurColumn; }
-  int row() const { return CurRow; }
+  // What the tests read: the grid (row 0 at the top) and the picked colour.
+  const MaskGridArray& grid() const { return OwnGrid; }
   const PaletteEntry& referenceColour() const { return ReferenceColour; }
 
   QLabel* Label1 = nullptr;
   QLabel* Label2 = nullptr;
   QLabel* Label3 = nullptr;
-  QTimer Timer1;
+
+ protected:
+  PaletteEntry pixelColour(int column, int row) const override;
+  // A press on the preview picks the reference colour.
+  void pressedOutsideGrid(int x, int y) override;
+  // Every change goes into FullColourMask at once, so a save or an archive sees the mask as shown.
+  void gridChanged() override;
 
  private:
   void buildMenus();
-  void MoveCursor(int x, int y);
-  // After a change: the grid into FullColourMask, the picture, the cursor box and the caret.
-  void changed();
-  PaletteEntry shownColour(int column, int row) const;
 
-  SharedState& S;
-  MaskGridArray Grid{};
-  std::unique_ptr<Surface> Canvas;
-  CaretColours Colours;
-  int CurColumn = 0;
-  int CurRow = 0;
+  MaskGridArray OwnGrid{};
   PaletteEntry ReferenceColour{};
 
   QMenu* mnuM = nullptr;
