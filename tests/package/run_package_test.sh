@@ -39,7 +39,9 @@ mkdir -p "$HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 config="$XDG_CONFIG_HOME/pictoforge"
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.out" &
+# -noreset: without it the server resets whenever its last client leaves, and a program started at
+# that moment cannot connect.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
