@@ -114,6 +114,8 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
   const std::string name = NameAfterLastSeparator(path);
   if (name.empty()) return fail(EISDIR);  // "folder/" names no file
   const std::string prefix = path.substr(0, path.size() - name.size());
+  // A rename would replace a file its owner made read-only; writing it in place would fail, so this does.
+  if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) return fail(errno);
 
   std::string tempPath;
   int rawFd = -1;

@@ -20,7 +20,7 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
 
 // Writes the bytes to a temporary file in the target's folder, flushes it to disk and renames it over the
 // target. On any failure the temporary file is removed and an existing target is left as it was. A
-// replaced target keeps its permission bits.
+// replaced target keeps its permission bits; a target the user may not write is refused, not replaced.
 // `error`, when given, receives the system's description of what failed.
 bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                          std::string* error = nullptr);

@@ -99,7 +99,7 @@ TEST_F(FileIoTest, FailedWritesLeaveTheTargetAndNoTemporaries) {
   EXPECT_EQ(entries(), (std::vector<std::string>{"full.ico", "taken"}));
 }
 
-TEST_F(FileIoTest, UnwritableFolderKeepsTheTarget) {
+TEST_F(FileIoTest, UnwritableFolderOrFileKeepsTheTarget) {
   if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
   fs::create_directory(path("ro"));
   put("ro/a.ico", "old");
@@ -107,6 +107,14 @@ TEST_F(FileIoTest, UnwritableFolderKeepsTheTarget) {
   EXPECT_FALSE(WriteFileAtomically(path("ro/a.ico"), bytesOf("new")));
   fs::permissions(path("ro"), fs::perms::owner_all);
   EXPECT_EQ(contentOf("ro/a.ico"), "old");
+  // A read-only file in a writable folder: a rename could replace it, but its owner protected it.
+  put("locked.ico", "old");
+  fs::permissions(path("locked.ico"), fs::perms::owner_read);
+  std::string why;
+  EXPECT_FALSE(WriteFileAtomically(path("locked.ico"), bytesOf("new"), &why));
+  EXPECT_EQ(why, std::strerror(EACCES));
+  EXPECT_EQ(contentOf("locked.ico"), "old");
+  EXPECT_EQ(entries(), (std::vector<std::string>{"locked.ico", "ro"}));
 }
 
 TEST_F(FileIoTest, ReadRefusesWhatIsNotAnOrdinaryFileOfSaneSize) {
