@@ -36,12 +36,17 @@ fail() {
   exit 1
 }
 
-wid=""
-for _ in $(seq 100); do
-  wid=$(xdotool search --onlyvisible --name '^Pictoforge$' 2>/dev/null | head -n 1 || true)
-  [ -n "$wid" ] && break
-  sleep 0.1
-done
+wait_for_window() {  # NAME: prints the id of the visible window whose title matches
+  local id=""
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  echo "$id"
+}
+
+wid=$(wait_for_window '^Pictoforge$')
 [ -n "$wid" ] || fail "no window titled Pictoforge appeared"
 sleep 1
 xdotool windowfocus --sync "$wid" 2>/dev/null || fail "could not focus the window"
@@ -90,12 +95,7 @@ open(sys.argv[1], "wb").write(data)
 PY
 xdotool windowfocus --sync "$wid" 2>/dev/null || fail "could not focus the window again"
 xdotool key alt+a
-archive=""
-for _ in $(seq 50); do
-  archive=$(xdotool search --onlyvisible --name '保管庫　1' 2>/dev/null | head -n 1 || true)
-  [ -n "$archive" ] && break
-  sleep 0.1
-done
+archive=$(wait_for_window '保管庫　1')
 [ -n "$archive" ] || fail "no archive window appeared"
 sleep 0.5
 import -window "$archive" "$work/archive.png"
@@ -123,15 +123,6 @@ data[0:512] = bytes([0x99]) * 512
 data[10240 + 4 * 9:10240 + 4 * 9 + 4] = bytes([255, 0, 0, 0])
 open(sys.argv[1], "wb").write(data)
 PY
-wait_for_window() {  # NAME: prints the id of the visible window whose title matches
-  local id=""
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-    [ -n "$id" ] && break
-    sleep 0.1
-  done
-  echo "$id"
-}
 window_gone() {  # NAME
   for _ in $(seq 100); do
     [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null || true)" ] && return 0
