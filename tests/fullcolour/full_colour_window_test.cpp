@@ -8,6 +8,7 @@
 #include "fullcolour/full_colour_window.h"
 #include "model/full_colour_icon.h"
 #include "platform/local_path.h"
+#include "settings/screen_settings.h"
 #include "support/app_fixture.h"
 
 namespace pf::testing {
@@ -300,6 +301,16 @@ TEST_F(FullColourWindowTest, CheckViewMirrorsTheStampAndFollowsTheSize) {
   EXPECT_TRUE(f->fForm22);
   f->unload();
   EXPECT_TRUE(view->isUnloaded());
+}
+
+TEST_F(FullColourWindowTest, WAndTheScreenSettingsCommandOpenTheLayoutWindow) {
+  QTest::keyClick(f->clientArea(), Qt::Key_W);
+  Form27* settings = app->find<Form27>();
+  ASSERT_NE(settings, nullptr);
+  EXPECT_EQ(settings->windowTitle(), QStringLiteral("画面設定フォーム"));
+  settings->unload();
+  action("mnuSaveWindow")->trigger();
+  EXPECT_NE(app->find<Form27>(), nullptr);
 }
 
 }  // namespace
