@@ -7,8 +7,8 @@
 #include <QSignalBlocker>
 #include <cmath>
 
-#include "archive/full_colour_archive.h"
 #include "fullcolour/composition_check.h"
+#include "fullcolour/full_colour_archive.h"
 #include "fullcolour/load_confirmation.h"
 #include "fullcolour/mask_window32.h"
 #include "fullcolour/mask_window64.h"

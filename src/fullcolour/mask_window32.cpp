@@ -2,8 +2,8 @@
 
 #include <QMenuBar>
 
-#include "archive/mask_archive.h"
 #include "fullcolour/full_colour_window.h"
+#include "fullcolour/mask_archive.h"
 #include "model/full_colour_icon.h"
 #include "model/full_colour_mask.h"
 #include "model/mask_ops.h"

@@ -7,9 +7,9 @@
 #include <functional>
 #include <sstream>
 
-#include "archive/mask_archive.h"
 #include "fullcolour/full_colour_window.h"
 #include "fullcolour/load_confirmation.h"
+#include "fullcolour/mask_archive.h"
 #include "fullcolour/mask_window32.h"
 #include "fullcolour/mask_window64.h"
 #include "model/full_colour_icon.h"

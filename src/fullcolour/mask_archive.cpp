@@ -1,4 +1,4 @@
-#include "archive/mask_archive.h"
+#include "fullcolour/mask_archive.h"
 
 #include <QButtonGroup>
 #include <algorithm>

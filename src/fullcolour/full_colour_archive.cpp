@@ -1,4 +1,4 @@
-#include "archive/full_colour_archive.h"
+#include "fullcolour/full_colour_archive.h"
 
 #include "fullcolour/full_colour_window.h"
 #include "model/full_colour_work_files.h"

@@ -1,9 +1,9 @@
 #include <QAction>
 #include <random>
 
-#include "archive/full_colour_archive.h"
-#include "archive/mask_archive.h"
+#include "fullcolour/full_colour_archive.h"
 #include "fullcolour/full_colour_window.h"
+#include "fullcolour/mask_archive.h"
 #include "fullcolour/mask_window32.h"
 #include "model/file_io.h"
 #include "support/app_fixture.h"
