@@ -225,12 +225,19 @@ TEST_F(FullColourArchives, MasksTravelOnlyWithA32IconAndThroughAnOpenMaskWindow)
   EXPECT_FALSE(masks->Check1[0]->isChecked());
   run(masks, "mnuTRANS");
   EXPECT_EQ(state().FullColourMask, Bytes(128, 0)) << "XOR with itself";
+  const auto combined = [&](std::uint8_t m, auto op) {
+    Bytes expected(128);
+    for (std::size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<std::uint8_t>(op(m, mask[i]));
+    return expected;
+  };
   state().FullColourMask.assign(128, 0x0F);
   clickIndicator(masks->Check1[2]);
   run(masks, "mnuTRANS");
+  EXPECT_EQ(state().FullColourMask, combined(0x0F, [](int m, int s) { return m | s; })) << "OR";
+  state().FullColourMask.assign(128, 0x3C);
   clickIndicator(masks->Check1[3]);
   run(masks, "mnuTRANS");
-  EXPECT_EQ(state().FullColourMask, mask) << "(m OR s) AND s";
+  EXPECT_EQ(state().FullColourMask, combined(0x3C, [](int m, int s) { return m & s; })) << "AND";
 
   // A 64 x 64 icon's mask is laid out otherwise: nothing moves either way.
   clickIndicator(icon->Option1[1]);

@@ -198,7 +198,7 @@ void expectSame(const std::string& what, const Decoded& d, const Palette& palett
 }
 
 TEST_F(ForeignFiles, ImageMagickBitmapsReadLikePillowReadsThem) {
-  if (!fs::exists(kConvert)) GTEST_SKIP() << "ImageMagick is not installed (Debian package imagemagick)";
+  if (!fs::exists(kConvert)) PF_SKIP_CROSS_CHECK("ImageMagick is not installed (Debian package imagemagick)");
   std::mt19937 rng(41);
   // Most pictures are mapped onto one 16-colour table (a one-pixel picture would otherwise have one
   // colour, which ImageMagick writes with 1 bit); one is reduced to 16 colours, which takes ImageMagick
@@ -225,7 +225,7 @@ TEST_F(ForeignFiles, ImageMagickBitmapsReadLikePillowReadsThem) {
   ASSERT_TRUE(run(commands));
   std::vector<Decoded> decoded;
   const int status = decode(jobs, decoded);
-  if (status == 77) GTEST_SKIP() << "Pillow is not installed (Debian package python3-pil)";
+  if (status == 77) PF_SKIP_CROSS_CHECK("Pillow is not installed (Debian package python3-pil)");
   ASSERT_EQ(status, 0);
 
   for (std::size_t i = 0; i < jobs.size(); ++i) {
@@ -243,8 +243,8 @@ TEST_F(ForeignFiles, ImageMagickBitmapsReadLikePillowReadsThem) {
 }
 
 TEST_F(ForeignFiles, IcotoolIconsReadLikePillowReadsThem) {
-  if (!fs::exists(kConvert)) GTEST_SKIP() << "ImageMagick is not installed (Debian package imagemagick)";
-  if (!fs::exists(kIcotool)) GTEST_SKIP() << "icotool is not installed (Debian package icoutils)";
+  if (!fs::exists(kConvert)) PF_SKIP_CROSS_CHECK("ImageMagick is not installed (Debian package imagemagick)");
+  if (!fs::exists(kIcotool)) PF_SKIP_CROSS_CHECK("icotool is not installed (Debian package icoutils)");
   std::mt19937 rng(42);
   struct Source {
     const char* name;
@@ -298,7 +298,7 @@ TEST_F(ForeignFiles, IcotoolIconsReadLikePillowReadsThem) {
   ASSERT_TRUE(run(commands));
   std::vector<Decoded> decoded;
   const int status = decode(jobs, decoded);
-  if (status == 77) GTEST_SKIP() << "Pillow is not installed (Debian package python3-pil)";
+  if (status == 77) PF_SKIP_CROSS_CHECK("Pillow is not installed (Debian package python3-pil)");
   ASSERT_EQ(status, 0);
 
   auto job = decoded.begin();
@@ -491,7 +491,7 @@ TEST_F(ForeignFiles, ImageMagickReadsOurBitmaps) {
     ASSERT_EQ(WriteBitmapFile(at(name).string(), packed, w, h, palette), 0);
     files += " '" + at(name).string() + "'";
   }
-  if (!fs::exists(kConvert)) GTEST_SKIP() << "ImageMagick is not installed (Debian package imagemagick)";
+  if (!fs::exists(kConvert)) PF_SKIP_CROSS_CHECK("ImageMagick is not installed (Debian package imagemagick)");
   // One plain RGB file per bitmap; ImageMagick fails the whole command on a file it rejects.
   ASSERT_TRUE(run("'" + kConvert.string() + "'" + files + " -depth 8 '" + at("back%d.ppm").string() + "'"));
   for (std::size_t i = 0; i < sizes.size(); ++i) {

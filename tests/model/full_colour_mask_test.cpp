@@ -154,10 +154,13 @@ TEST(FullColourMask, ColourRangeTakesCellsWithinTheRoundedDistance) {
   SelectColourRange(grid, pixels, 64, grey, 1, false);
   for (int column = 0; column < 64; ++column) EXPECT_EQ(grid[std::size_t(column)], column % 6 < 2 ? 0 : 1);
 
+  // Inverting flips every cell, and a second inversion brings the grid back.
+  const Bytes before = grid;
   InvertMaskGrid(grid);
+  EXPECT_EQ(grid[0], 1);
+  EXPECT_EQ(grid[2], 0);
   InvertMaskGrid(grid);
-  EXPECT_EQ(grid[0], 0);
-  EXPECT_EQ(grid[2], 1);
+  EXPECT_EQ(grid, before);
 }
 
 }  // namespace

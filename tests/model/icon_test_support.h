@@ -75,3 +75,11 @@ inline int RunPillowCheck(const std::filesystem::path& folder, std::string& comm
 }
 
 }  // namespace pf::icontest
+
+// A cross-check against an outside tool may skip where the tool is missing on a developer's machine.
+// scripts/test installs every such tool and sets PF_REQUIRE_CROSS_CHECKS, so there a skip is a failure.
+#define PF_SKIP_CROSS_CHECK(why)                                                             \
+  do {                                                                                       \
+    if (std::getenv("PF_REQUIRE_CROSS_CHECKS")) FAIL() << (why) << ", and it must run here"; \
+    GTEST_SKIP() << (why);                                                                   \
+  } while (false)

@@ -37,7 +37,7 @@ TEST(MaskIcons, PillowSeesTransparencyWhereTheMaskSays) {
   EXPECT_TRUE(BuildMaskIcon16(pixels, palette, std::span(mask).first(63)).empty());
 
   const fs::path script = icontest::PillowScript();
-  if (script.empty()) GTEST_SKIP() << "PF_SOURCE_DIR is not set, so pillow_check.py cannot be found";
+  if (script.empty()) PF_SKIP_CROSS_CHECK("PF_SOURCE_DIR is not set, so pillow_check.py cannot be found");
   const fs::path dir = fs::temp_directory_path() / ("pf-mask-pillow-" + std::to_string(::getpid()));
   fs::create_directories(dir);
   ASSERT_TRUE(WriteMaskIcon32((dir / "m32.ico").string(), pixels, palette, mask));
@@ -70,7 +70,7 @@ TEST(MaskIcons, PillowSeesTransparencyWhereTheMaskSays) {
   std::string command;
   const int status = icontest::RunPillowCheck(dir, command);
   fs::remove_all(dir);
-  if (status == 77) GTEST_SKIP() << "Pillow is not installed (Debian package python3-pil)";
+  if (status == 77) PF_SKIP_CROSS_CHECK("Pillow is not installed (Debian package python3-pil)");
   EXPECT_EQ(status, 0) << command;
 }
 

@@ -333,7 +333,12 @@ TEST_F(ScreenSettings, FullColourWindowsComeBackAtTheirSizeAboveTheFullColourWin
   QImage photo(640, 480, QImage::Format_RGB32);
   photo.fill(qRgb(10, 200, 30));
   ASSERT_TRUE(photo.save(path("photo.jpg"), "JPEG"));
-  ASSERT_TRUE(WriteFileAtomically(path("colours.w24").toStdString(), std::vector<std::uint8_t>(100, 0)));
+  // A short work file whose first pixel (the top of the left cell column) is a colour no fresh window shows.
+  std::vector<std::uint8_t> w24(100, 0);
+  w24[0] = 0x10;  // blue, green, red
+  w24[1] = 0x20;
+  w24[2] = 0x30;
+  ASSERT_TRUE(WriteFileAtomically(path("colours.w24").toStdString(), w24));
   LayoutRecord record;
   record.name = "full colour";
   record.mainVisible = false;
@@ -361,6 +366,8 @@ TEST_F(ScreenSettings, FullColourWindowsComeBackAtTheirSizeAboveTheFullColourWin
   const auto* colours = qobject_cast<ArchiveWindow*>(app->forms.findByName(QStringLiteral("Form23")));
   ASSERT_NE(colours, nullptr);
   EXPECT_EQ(colours->WorkFile, path("colours.w24"));
+  EXPECT_EQ(colours->client().getPixel(65, 0), Rgb(0x30, 0x20, 0x10)) << "the cells show the work file";
+  EXPECT_EQ(colours->client().getPixel(65, 1), 0);
   EXPECT_EQ(colours->parentWidget(), icon);
   EXPECT_EQ(colours->frameGeometry().topLeft(), QPoint(200, 200));
   const auto* masks = qobject_cast<ArchiveWindow*>(app->forms.findByName(QStringLiteral("Form24")));
