@@ -1,5 +1,6 @@
 #include "editor/main_window.h"
 
+#include <QAction>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <algorithm>
@@ -20,14 +21,6 @@ constexpr int kClientWidth = 480;
 constexpr int kClientHeight = 572;
 
 }  // namespace
-
-void PressLabel::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) emit pressed();
-}
-
-void PressLabel::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) emit released();
-}
 
 IC::IC(AppContext& app, QWidget* owner)
     : Form(app, QString::fromLatin1(kFormName), owner), S(app.state), CanvasFont(MinchoFont(16)) {
@@ -129,6 +122,7 @@ void IC::buildControls() {
     connect(label, &PressLabel::released, this, [this, i] { Label1_MouseUp(i); });
     Label1[static_cast<std::size_t>(i)] = label;
   }
+  addHistoryKeys();
 
   Label4 = new QLabel(QStringLiteral("-1/-1"), area);
   Label4->setObjectName(QStringLiteral("Label4"));
@@ -151,6 +145,20 @@ void IC::buildControls() {
     panel->setFrameShadow(QFrame::Sunken);
     StatusBar1->addWidget(panel, stretch[i]);
     statusPanels_[static_cast<std::size_t>(i)] = panel;
+  }
+}
+
+void IC::addHistoryKeys() {
+  const QList<QKeySequence> keys[2] = {
+      {QKeySequence(Qt::CTRL | Qt::Key_Z)},
+      {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}};
+  for (std::size_t i = 0; i < 2; ++i) {
+    auto* action = new QAction(this);
+    action->setObjectName(i == 0 ? QStringLiteral("actUndo") : QStringLiteral("actRedo"));
+    action->setShortcuts(keys[i]);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, Label1[i], &PressLabel::click);
+    addAction(action);
   }
 }
 

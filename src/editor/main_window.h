@@ -18,6 +18,7 @@
 #include "platform/editor_link.h"
 #include "platform/form.h"
 #include "platform/message_channel.h"
+#include "platform/press_label.h"
 
 namespace pf {
 
@@ -25,20 +26,6 @@ namespace pf {
 inline QString HexDigit(int v) {
   return QString::number(v & 0x0F, 16).toUpper();
 }
-
-// A label that reports presses and releases, for the back and forward labels.
-class PressLabel final : public QLabel {
-  Q_OBJECT
- public:
-  using QLabel::QLabel;
- signals:
-  void pressed();
-  void released();
-
- protected:
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-};
 
 class IC final : public Form, public CaretWindow, public EditorLink {
   Q_OBJECT
@@ -128,6 +115,8 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   // The back (0) and forward (1) labels.
   void Label1_MouseDown(int index);
   void Label1_MouseUp(int index);
+  // Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z press the back and forward labels.
+  void addHistoryKeys();
   void Timer1_Timer();
 
   void Form_Load() override;

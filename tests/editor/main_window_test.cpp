@@ -1,5 +1,6 @@
 #include "support/app_fixture.h"
 
+#include <QAccessible>
 #include <QStatusBar>
 
 #include "model/history.h"
@@ -242,6 +243,35 @@ TEST_F(MainWindow, BackAndForwardLabelsStepThroughTheHistory) {
   QTest::mouseClick(forward, Qt::LeftButton);
   EXPECT_EQ(label("Label4")->text(), "2/2");
   EXPECT_EQ(pixel(0, 0), 3);
+}
+
+TEST_F(MainWindow, UndoKeysAndAssistiveTechnologyPressTheLabels) {
+  for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3}) key(k);
+  const struct {
+    Qt::KeyboardModifiers modifiers;
+    Qt::Key key;
+    const char* counter;
+    int value;
+  } steps[] = {
+      {Qt::ControlModifier, Qt::Key_Z, "1/2", 2},
+      {Qt::ControlModifier, Qt::Key_Z, "0/2", 1},
+      {Qt::ControlModifier, Qt::Key_Y, "1/2", 2},
+      {Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z, "2/2", 3},
+  };
+  for (const auto& s : steps) {
+    key(s.key, s.modifiers);
+    EXPECT_EQ(label("Label4")->text(), s.counter);
+    EXPECT_EQ(pixel(0, 0), s.value) << s.counter;
+  }
+
+  QAccessibleInterface* back = QAccessible::queryAccessibleInterface(label("Label1_0"));
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->role(), QAccessible::Button);
+  EXPECT_EQ(back->text(QAccessible::Name), "戻す");
+  ASSERT_NE(back->actionInterface(), nullptr);
+  back->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(label("Label4")->text(), "1/2");
+  EXPECT_EQ(pixel(0, 0), 2);
 }
 
 TEST_F(MainWindow, BackWithNothingToStepToStillSkipsTheNextRecord) {
