@@ -241,7 +241,9 @@ void Form20::mirrorIntoCheckView() {
   if (check == nullptr || SelectNum > 1) return;
   const QPoint size = SelectNum == 0 ? kCheckView32 : kCheckView64;
   if (check->client().height() != size.y()) {
+    // A smaller view would keep the corner of the larger enlargement it was cut from.
     check->setClientSize(size.x(), size.y());
+    check->clearClient();
     check->activate();
     check->refresh();
   }

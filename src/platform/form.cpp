@@ -97,17 +97,26 @@ Form::~Form() {
   app_.forms.remove(this);
 }
 
+namespace {
+ColorRef WindowBackground(const QWidget& w) {
+  const QColor c = w.palette().color(QPalette::Window);
+  return Rgb(c.red(), c.green(), c.blue());
+}
+}  // namespace
+
 void Form::setClientSize(int width, int height) {
   // Keep what was drawn where it still fits; new area takes the window background.
   Surface grown(width, height);
-  grown.fillRect(0, 0, width, height,
-                 Rgb(palette().color(QPalette::Window).red(), palette().color(QPalette::Window).green(),
-                     palette().color(QPalette::Window).blue()));
+  grown.fillRect(0, 0, width, height, WindowBackground(*this));
   grown.bitBlt(0, 0, client_.width(), client_.height(), client_, 0, 0);
   grown.setFont(client_.font());
   client_ = grown;
   area_->setFixedSize(width, height);
   adjustSize();
+}
+
+void Form::clearClient() {
+  client_.fillRect(0, 0, client_.width(), client_.height(), WindowBackground(*this));
 }
 
 void Form::refresh() {

@@ -55,6 +55,8 @@ class Form : public QMainWindow {
   // Parent for the window's controls; positions are client pixels.
   ClientArea* clientArea() const { return area_; }
   void setClientSize(int width, int height);
+  // Paints the whole client surface in the window's background colour.
+  void clearClient();
   void refresh();
 
   // A menu item named after the menu it stands for (`mnuEND`), on a QMenu or on the menu bar. Without a

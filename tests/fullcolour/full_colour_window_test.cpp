@@ -291,6 +291,14 @@ TEST_F(FullColourWindowTest, CheckViewMirrorsTheStampAndFollowsTheSize) {
   QApplication::sendEvent(f->clientArea(), &hover);
   EXPECT_TRUE(shows(view->client(), 350, 276, 64, CompositionColour));
 
+  // Back at 32 x 32, nothing of the larger enlargement stays beside or below the smaller one.
+  const ColorRef background = view->client().getPixel(250, 5);
+  clickIndicator(f->Option1[0]);
+  drag(366, 66);
+  ASSERT_EQ(view->client().height(), 269);
+  for (const QPoint p : {QPoint(200, 40), QPoint(250, 100), QPoint(100, 200), QPoint(240, 250)})
+    EXPECT_EQ(view->client().getPixel(p.x(), p.y()), background) << p.x() << "," << p.y();
+
   view->findChild<QAction*>(QStringLiteral("mnuCLOSE"))->trigger();
   EXPECT_FALSE(f->fForm22);
 
