@@ -14,6 +14,11 @@
 
 namespace pf {
 
+// A path here runs to 4,096 bytes, and a remembered folder or file must come back whole; a longer
+// value is cut to this many bytes, never inside a UTF-8 character.
+inline constexpr std::size_t kMaxSettingBytes = 4096;
+std::string SettingValue(std::string_view stored);
+
 // The value stored under the key, or nothing when the section, the key or its '=' is missing.
 std::optional<std::string> ProfileRead(std::string_view text, std::string_view section, std::string_view key);
 
@@ -37,8 +42,8 @@ class ProfileFile {
 
   const std::string& path() const { return path_; }
 
-  // The stored text, at most 255 characters, or "" for a missing file, section or key. A stored value
-  // of exactly "ERROR" also reads as "", since that is what a missing key reads as.
+  // The stored text, whole up to kMaxSettingBytes (SettingValue), or "" for a missing file, section or
+  // key. A stored value of exactly "ERROR" also reads as "", since that is what a missing key reads as.
   std::string ReadSetting(std::string_view section, std::string_view key) const;
 
   // Stores the text, creating the file, the section or the key as needed. False when the entry cannot

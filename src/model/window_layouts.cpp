@@ -19,8 +19,7 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t\v\f\r";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-// What a setting reads as at most, and what the window count is read through.
-constexpr std::size_t kSettingCharacters = 255;
+// What the window count is read through.
 constexpr std::size_t kCountCharacters = 10;
 constexpr std::string_view kChildKey = "chld";
 
@@ -82,7 +81,7 @@ std::map<std::string, std::string> SectionEntries(std::string_view text, std::st
     const std::string one = "[s]\n" + std::string(t);
     std::string value = ProfileRead(one, "s", key).value_or("");
     if (value == "ERROR") value.clear();
-    entries.emplace(std::move(lowered), firstCharacters(value, kSettingCharacters));
+    entries.emplace(std::move(lowered), SettingValue(value));
   }
   return entries;
 }

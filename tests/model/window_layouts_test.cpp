@@ -164,6 +164,18 @@ TEST(LayoutPatterns, WriteThenReadGivesThePatternBackAndTouchesNoOtherPattern) {
   EXPECT_EQ(ReadLayoutPattern(WriteLayoutPattern(before, 4, odd), 0).name, "START");
 }
 
+TEST(LayoutPatterns, LongPathsComeBackWhole) {
+  // Paths well past 255 bytes: a cut one would open some other file, or the default work file.
+  const std::string deep = "/home/u/" + std::string(300, 'd') + "/" + std::string(200, 'e');
+  LayoutRecord r = ThreeWindows();
+  r.file = deep + "/face.ico";
+  r.children[0].file = deep + "/one.wrk";
+  const LayoutPattern p = ReadLayoutPattern(WriteLayoutPattern("", 1, r), 1);
+  EXPECT_EQ(p.file, r.file);
+  ASSERT_EQ(p.children.size(), 3u);
+  EXPECT_EQ(p.children[0].file, r.children[0].file);
+}
+
 TEST(LayoutPatterns, HandEditedPatternsReadSafely) {
   const std::string text =
       "[FORM1]\n"
