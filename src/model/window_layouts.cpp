@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <span>
@@ -113,7 +114,7 @@ std::optional<bool> booleanText(std::string_view text) {
 
 std::optional<double> position(const std::string& text) {
   if (trim(text).empty()) return std::nullopt;
-  return ReadDecimal(text);
+  return RoundToInt(ReadDecimal(text));
 }
 
 bool exists(const std::string& path, struct stat& st) {
@@ -151,7 +152,11 @@ int PixelsToTwips(int pixels) {
 }
 
 int TwipsToPixels(double twips) {
-  return RoundToInt(twips / kTwipsPerPixel);
+  // Held before rounding: a position of 1e30 would otherwise reach the window code as INT_MAX, where
+  // adding the window's width overflows.
+  const double pixels = twips / kTwipsPerPixel;
+  if (std::isnan(pixels)) return 0;
+  return RoundToInt(std::clamp<double>(pixels, -kFarthestPixel, kFarthestPixel));
 }
 
 std::string InitialSettingsText(bool mainVisible, int mainTopTwips, int mainLeftTwips,

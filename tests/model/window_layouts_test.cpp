@@ -7,6 +7,7 @@
 #include <climits>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 #include "model/file_io.h"
 #include "model/profile.h"
@@ -192,7 +193,7 @@ TEST(LayoutPatterns, HandEditedPatternsReadSafely) {
       "[FORM5]\nMainVisible=True\nnForm=-3\nChld1=Form1\n";
   const LayoutPattern p = ReadLayoutPattern(text, 1);
   EXPECT_EQ(p.mainVisible, false);
-  EXPECT_EQ(p.mainTop, std::numeric_limits<double>::infinity());
+  EXPECT_EQ(p.mainTop, INT_MAX) << "held to the range of an int at once";
   EXPECT_EQ(p.mainLeft, std::nullopt) << "missing: the window keeps that coordinate";
   ASSERT_EQ(p.children.size(), 2u) << "only the known names within the count";
   EXPECT_EQ(p.children[0], (LayoutChild{"Form3", INT_MIN, 22, ""})) << "no file for a window without one";
@@ -230,7 +231,17 @@ TEST(LayoutPatterns, PositionsComeBackOntoAScreen) {
 
   EXPECT_EQ(TwipsToPixels(1500), 100);
   EXPECT_EQ(TwipsToPixels(-22.5), -2);
-  EXPECT_EQ(TwipsToPixels(1e300), INT_MAX);
+  // Whatever a hand put into the file, a window of any size placed there has coordinates an int holds.
+  constexpr std::int64_t kLargestWindow = 1 << 24;
+  for (const double twips :
+       {1e30, -1e30, 1e300, std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+        std::numeric_limits<double>::quiet_NaN(), double{INT_MAX}, double{INT_MIN}}) {
+    const std::int64_t at = TwipsToPixels(twips);
+    EXPECT_LE(at + kLargestWindow, INT_MAX) << twips;
+    EXPECT_GE(at - kLargestWindow, INT_MIN) << twips;
+  }
+  EXPECT_EQ(TwipsToPixels(1e30), kFarthestPixel);
+  EXPECT_EQ(TwipsToPixels(std::numeric_limits<double>::quiet_NaN()), 0);
   EXPECT_EQ(PixelsToTwips(100), 1500);
 }
 
