@@ -4,6 +4,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
@@ -99,22 +100,94 @@ TEST_F(FileIoTest, FailedWritesLeaveTheTargetAndNoTemporaries) {
   EXPECT_EQ(entries(), (std::vector<std::string>{"full.ico", "taken"}));
 }
 
-TEST_F(FileIoTest, UnwritableFolderOrFileKeepsTheTarget) {
-  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+// Permissions do not bind root: as root, `body` runs in a child process that has become nobody, over a
+// folder handed to nobody. True when `body` returned true.
+template <class Body>
+bool AsOrdinaryUser(const fs::path& folder, Body body) {
+  if (::geteuid() != 0) return body();
+  constexpr uid_t kNobody = 65534;
+  for (const auto& e : fs::recursive_directory_iterator(folder)) {
+    if (::lchown(e.path().c_str(), kNobody, kNobody) != 0) return false;
+  }
+  if (::chown(folder.c_str(), kNobody, kNobody) != 0) return false;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(2);
+    ::_exit(body() ? 0 : 1);
+  }
+  int status = 0;
+  return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_F(FileIoTest, UnwritableFolderIsWrittenInPlaceAndAProtectedFileIsKept) {
+  ASSERT_EQ(::chmod(dir_.c_str(), 0755), 0);  // nobody must reach into it
   fs::create_directory(path("ro"));
   put("ro/a.ico", "old");
-  fs::permissions(path("ro"), fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_FALSE(WriteFileAtomically(path("ro/a.ico"), bytesOf("new")));
-  fs::permissions(path("ro"), fs::perms::owner_all);
-  EXPECT_EQ(contentOf("ro/a.ico"), "old");
-  // A read-only file in a writable folder: a rename could replace it, but its owner protected it.
   put("locked.ico", "old");
   fs::permissions(path("locked.ico"), fs::perms::owner_read);
-  std::string why;
-  EXPECT_FALSE(WriteFileAtomically(path("locked.ico"), bytesOf("new"), &why));
-  EXPECT_EQ(why, std::strerror(EACCES));
+  fs::permissions(path("ro"), fs::perms::owner_read | fs::perms::owner_exec);
+  const std::string folder = path("ro"), locked = path("locked.ico"), inRo = path("ro/a.ico");
+  EXPECT_TRUE(AsOrdinaryUser(dir_, [&] {
+    // A file the user may write in a folder they may not: no temporary file can go beside it, so it is
+    // written in place, and the caller hears so.
+    WriteMethod how = WriteMethod::Replaced;
+    const bool inPlace =
+        WriteFileAtomically(inRo, bytesOf("new"), nullptr, &how) && how == WriteMethod::InPlace;
+    // Nothing to write in place: a new file in that folder cannot be made at all.
+    const bool noNewFile = !WriteFileAtomically(folder + "/b.ico", bytesOf("new"));
+    // A read-only file in a writable folder: a rename could replace it, but its owner protected it.
+    std::string why;
+    const bool refused = !WriteFileAtomically(locked, bytesOf("new"), &why) && why == std::strerror(EACCES);
+    return inPlace && noNewFile && refused;
+  }));
+  fs::permissions(path("ro"), fs::perms::owner_all);
+  EXPECT_EQ(contentOf("ro/a.ico"), "new");
   EXPECT_EQ(contentOf("locked.ico"), "old");
   EXPECT_EQ(entries(), (std::vector<std::string>{"locked.ico", "ro"}));
+  EXPECT_EQ(std::distance(fs::directory_iterator(path("ro")), fs::directory_iterator()), 1);
+}
+
+TEST_F(FileIoTest, SavesThroughSymbolicLinksToTheirTargets) {
+  fs::create_directories(path("real/deeper"));
+  fs::create_directories(path("links"));
+  // Each case: the links to make (name -> target as written), the name saved to, the file that must
+  // change. The links must all still be links afterwards.
+  const struct {
+    std::vector<std::pair<std::string, std::string>> links;
+    std::string saved;
+    std::string changed;
+  } cases[] = {
+      {{{"links/abs.ini", path("real/PF.ini")}}, "links/abs.ini", "real/PF.ini"},
+      {{{"links/rel.ini", "../real/Pal.pal"}}, "links/rel.ini", "real/Pal.pal"},
+      // A chain, each relative to its own link's folder, ending in a file not made yet.
+      {{{"links/one", "../real/two"}, {"real/two", "deeper/three.wrk"}},
+       "links/one",
+       "real/deeper/three.wrk"},
+  };
+  for (const auto& c : cases) {
+    put(c.changed, "old");
+    if (c.changed == "real/deeper/three.wrk") fs::remove(path(c.changed));
+    for (const auto& [link, target] : c.links) fs::create_symlink(target, path(link));
+    WriteMethod how = WriteMethod::InPlace;
+    ASSERT_TRUE(WriteFileAtomically(path(c.saved), bytesOf("new"), nullptr, &how)) << c.saved;
+    EXPECT_EQ(how, WriteMethod::Replaced) << "all or nothing, beside the target";
+    EXPECT_EQ(contentOf(c.changed), "new") << c.saved;
+    for (const auto& [link, target] : c.links) {
+      EXPECT_TRUE(fs::is_symlink(path(link))) << link;
+      EXPECT_EQ(fs::read_symlink(path(link)).string(), target);
+    }
+  }
+  EXPECT_EQ(entries(), (std::vector<std::string>{"links", "real"})) << "no temporary left anywhere";
+  EXPECT_EQ(std::distance(fs::directory_iterator(path("real")), fs::directory_iterator()), 4);
+
+  // A loop ends in a refusal, not a hang, and writes nothing.
+  fs::create_symlink("b", path("a"));
+  fs::create_symlink("a", path("b"));
+  std::string why;
+  EXPECT_FALSE(WriteFileAtomically(path("a"), bytesOf("x"), &why));
+  EXPECT_EQ(why, std::strerror(ELOOP));
+  EXPECT_TRUE(fs::is_symlink(path("a")));
+  EXPECT_EQ(LinkTarget(path("real/PF.ini")), path("real/PF.ini")) << "no link: the path itself";
 }
 
 TEST_F(FileIoTest, ReadRefusesWhatIsNotAnOrdinaryFileOfSaneSize) {
