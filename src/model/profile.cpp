@@ -208,23 +208,32 @@ std::optional<std::string> ProfileWrite(std::string_view text, std::string_view 
 
 std::optional<std::string> ProfileClearSection(std::string_view text, std::string_view section) {
   if (text.empty()) return std::nullopt;
+  section = trim(section);
   if (section.empty()) return std::string(text);
   const bool hadByteOrderMark = text.starts_with(kByteOrderMark);
   const std::vector<std::string_view> lines = splitLines(withoutByteOrderMark(text));
 
-  std::size_t start = 0;
-  while (start < lines.size() &&
-         !(isHeaderLine(lines[start]) && lines[start].find(section) != std::string_view::npos))
-    ++start;
-  if (start == lines.size()) return std::string(text);
-  std::size_t stop = start + 1;
-  while (stop < lines.size() && !isHeaderLine(lines[stop])) ++stop;
-  if (stop == start + 1) return std::string(text);
+  // Sections are found as the reader finds them, by the whole name in any letter case: "[old FORM3
+  // copy]" is not FORM3. Every section of the name loses its body, since the reader would still find
+  // the keys of a second one.
+  std::vector<bool> dropped(lines.size(), false);
+  bool removesAny = false;
+  bool inSection = false;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (isHeaderLine(lines[i])) {
+      const ParsedLine parsed = parseLine(lines[i]);
+      inSection = parsed.kind == ParsedLine::Kind::Section && sameName(parsed.name, section);
+    } else if (inSection) {
+      dropped[i] = true;
+      removesAny = true;
+    }
+  }
+  if (!removesAny) return std::string(text);
 
   std::string out;
   if (hadByteOrderMark) out += kByteOrderMark;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i > start && i < stop) continue;
+    if (dropped[i]) continue;
     out += lines[i];
     out += "\r\n";
   }

@@ -30,9 +30,9 @@ std::optional<std::string> ProfileRead(std::string_view text, std::string_view s
 std::optional<std::string> ProfileWrite(std::string_view text, std::string_view section, std::string_view key,
                                         std::string_view value);
 
-// The text with the body of one section removed: the first header line (a line starting with '[') that
-// contains `section` as written, anywhere in the line, keeps its place; the lines after it up to the next
-// header go. The text comes back unchanged when no header contains the name or the section has no body;
+// The text with the body of a section removed: every header line (a line starting with '[') that names
+// the section as the reader does (the whole name, any letter case) keeps its place; the lines after it
+// up to the next header go. The text comes back unchanged when no section of the name has a body;
 // otherwise every line ends in CR LF. Nothing for an empty text, which has no lines to keep.
 std::optional<std::string> ProfileClearSection(std::string_view text, std::string_view section);
 

@@ -54,13 +54,24 @@ TEST(ProfileClearSection, KeepsTheHeaderAndEveryOtherLine) {
       << "the last section runs to the end of the file";
   EXPECT_EQ(ProfileClearSection("[A]\n[FORM1]\nx=1\n[B]\ny=2", "FORM1"), "[A]\r\n[FORM1]\r\n[B]\r\ny=2\r\n")
       << "LF-only lines come back with CR LF";
-  EXPECT_EQ(ProfileClearSection("[old FORM3 copy]\nx=1\n[FORM3]\ny=2\n", "FORM3"),
-            "[old FORM3 copy]\r\n[FORM3]\r\ny=2\r\n")
-      << "the first header that contains the name, wherever in the line";
 
-  for (const std::string untouched :
-       {"[FORM1]\nName=a\n", "[form5]\nName=a\n", "[FORM5]\n[FORM6]\nx=1\n", "Name=a\n[DIR]\nInput=/x"}) {
-    EXPECT_EQ(ProfileClearSection(untouched, "FORM5"), untouched) << "no header, no body or another case";
+  // The section is the one the reader reads: the whole name, any letter case, every copy of it.
+  const struct {
+    const char* text;
+    const char* cleared;
+  } named[] = {
+      {"[old FORM3 copy]\nx=1\n[FORM3]\ny=2\n", "[old FORM3 copy]\r\nx=1\r\n[FORM3]\r\n"},
+      {"[FORM30]\nx=1\n[ form3 ]\ny=2\n", "[FORM30]\r\nx=1\r\n[ form3 ]\r\n"},
+      {"[FORM3]\nx=1\n[A]\nz=0\n[Form3]\ny=2\n", "[FORM3]\r\n[A]\r\nz=0\r\n[Form3]\r\n"},
+  };
+  for (const auto& c : named) {
+    EXPECT_EQ(ProfileClearSection(c.text, "FORM3"), c.cleared) << c.text;
+    EXPECT_EQ(ProfileRead(*ProfileClearSection(c.text, "FORM3"), "FORM3", "y"), std::nullopt) << c.text;
+  }
+
+  for (const std::string untouched : {"[FORM1]\nName=a\n", "[FORM55]\nName=a\n", "[FORM5]\n[FORM6]\nx=1\n",
+                                      "[FORM5 copy]\nx=1\n", "Name=a\n[DIR]\nInput=/x"}) {
+    EXPECT_EQ(ProfileClearSection(untouched, "FORM5"), untouched) << "no such section or no body";
   }
   EXPECT_EQ(ProfileClearSection("", "FORM1"), std::nullopt) << "an empty file has no line to keep";
 }
