@@ -85,9 +85,14 @@ void ArchiveWindow::Form_Activate() {
   refresh();
 }
 
+std::optional<std::vector<std::uint8_t>> ArchiveWindow::readWorkFile(const QString& path) const {
+  if (path.isEmpty()) return std::nullopt;
+  // A longer file is read for its format's length; what follows is not part of the archive.
+  return ReadFileStart(LocalPath(path), workFileSize());
+}
+
 void ArchiveWindow::LoadWorkFile() {
-  std::optional<std::vector<std::uint8_t>> bytes;
-  if (QFileInfo(WorkFile).isFile()) bytes = ReadWholeFile(LocalPath(WorkFile));
+  const std::optional<std::vector<std::uint8_t>> bytes = readWorkFile(WorkFile);
   if (!bytes) {
     if (forgetsMissingWorkFile()) WorkFile.clear();
     return;
@@ -114,8 +119,15 @@ void ArchiveWindow::mnuFOPEN_Click() {
     WorkFile.clear();
     return;
   }
+  // A file the user asked for that cannot be read (no permission, a folder) is not opened: the name,
+  // the caption and the cells stay as they were.
+  const std::optional<std::vector<std::uint8_t>> bytes = readWorkFile(*chosen);
+  if (!bytes) {
+    app().ui.message(this, QStringLiteral("Open できません。"));
+    return;
+  }
   WorkFile = *chosen;
-  LoadWorkFile();
+  loadWorkFileBytes(*bytes);
   setWindowTitle(ArchiveName + QStringLiteral("   ") + QFileInfo(WorkFile).fileName());
   DrawAllSlots();
 }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -73,7 +74,12 @@ void syncFolder(const std::string& prefix) {
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::string* error) {
+namespace {
+
+// Reads a regular file up to `limit` bytes; beyond that it is refused when `refuseLonger`, else the rest
+// is left unread.
+std::optional<std::vector<std::uint8_t>> readRegularFile(const std::string& path, std::size_t limit,
+                                                         bool refuseLonger, std::string* error) {
   auto fail = [error](int code) -> std::optional<std::vector<std::uint8_t>> {
     if (error) *error = std::strerror(code);
     return std::nullopt;
@@ -83,27 +89,41 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) return fail(errno);
   if (!S_ISREG(st.st_mode)) return fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-  if (st.st_size < 0 || static_cast<std::uint64_t>(st.st_size) > kMaxReadSize) return fail(EFBIG);
+  if (st.st_size < 0) return fail(EINVAL);
+  const auto size = static_cast<std::uint64_t>(st.st_size);
+  if (refuseLonger && size > limit) return fail(EFBIG);
 
   // The size is only a hint: the file may grow or shrink while it is read.
   try {
     std::vector<std::uint8_t> bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    bytes.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(size, limit)));
     std::uint8_t chunk[65536];
-    for (;;) {
-      const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
+    while (bytes.size() < limit || refuseLonger) {
+      const std::size_t want = refuseLonger ? sizeof chunk : std::min(sizeof chunk, limit - bytes.size());
+      const ssize_t n = ::read(fd.get(), chunk, want);
       if (n < 0) {
         if (errno == EINTR) continue;
         return fail(errno);
       }
       if (n == 0) break;
-      if (bytes.size() + static_cast<std::size_t>(n) > kMaxReadSize) return fail(EFBIG);
+      if (bytes.size() + static_cast<std::size_t>(n) > limit) return fail(EFBIG);
       bytes.insert(bytes.end(), chunk, chunk + n);
     }
     return bytes;
   } catch (const std::bad_alloc&) {
     return fail(ENOMEM);  // a file the program cannot hold is a file it cannot read
   }
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::string* error) {
+  return readRegularFile(path, kMaxReadSize, true, error);
+}
+
+std::optional<std::vector<std::uint8_t>> ReadFileStart(const std::string& path, std::size_t length,
+                                                       std::string* error) {
+  return readRegularFile(path, std::min(length, kMaxReadSize), false, error);
 }
 
 std::optional<std::string> LinkTarget(const std::string& path, std::string* error) {

@@ -18,6 +18,12 @@ inline constexpr std::size_t kMaxReadSize = std::size_t{64} * 1024 * 1024;
 // failed.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::string* error = nullptr);
 
+// The first `length` bytes of a regular file (at most kMaxReadSize), or all of a shorter one: for
+// formats of a fixed length, whose readers ignore whatever follows. Nothing when the file cannot be
+// opened or read or is not a regular file; `error` as above.
+std::optional<std::vector<std::uint8_t>> ReadFileStart(const std::string& path, std::size_t length,
+                                                       std::string* error = nullptr);
+
 // How WriteFileAtomically got the bytes into the file.
 enum class WriteMethod {
   Replaced,  // a complete temporary file was renamed over the target: all or nothing

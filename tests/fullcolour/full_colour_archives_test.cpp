@@ -1,6 +1,13 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QAction>
+#include <QDir>
+#include <filesystem>
+#include <functional>
 #include <random>
 
+#include "archive/work_archive.h"
 #include "fullcolour/full_colour_archive.h"
 #include "fullcolour/full_colour_window.h"
 #include "fullcolour/mask_archive.h"
@@ -205,6 +212,75 @@ TEST_F(FullColourArchives, MaskCellsShowTransparentPixelsWhiteAndTheFileReadsAny
   EXPECT_EQ(file("short.msk"), bytes);
   run(masks, "mnuNEW");
   EXPECT_EQ(countInCells(masks->client(), 0), kCellPixels);
+}
+
+// Both cell columns, pixel by pixel.
+std::vector<std::int64_t> Cells(const Surface& s) {
+  std::vector<std::int64_t> pixels;
+  for (int left : {65, 190}) {
+    for (int y = 0; y < 320; ++y) {
+      for (int x = left; x < left + 32; ++x) pixels.push_back(s.getPixel(x, y));
+    }
+  }
+  return pixels;
+}
+
+TEST_F(FullColourArchives, AWorkFileThatCannotBeReadLeavesEveryArchiveAsItWasAndALongOneIsRead) {
+  const struct {
+    const char* extension;
+    std::size_t size;
+    std::function<ArchiveWindow*()> open;
+  } kinds[] = {
+      {".wrk", 11521, [this] { return open<Form10>(); }},
+      {".w24", 61441, [this] { return open<Form23>(); }},
+      {".msk", 2560, [this] { return open<Form24>(); }},
+  };
+  for (const auto& kind : kinds) {
+    SCOPED_TRACE(kind.extension);
+    const auto name = [&](const char* base) { return path(base) + QString::fromLatin1(kind.extension); };
+    ArchiveWindow* archive = kind.open();
+    const Bytes good = RandomBytes(kind.size, 11);
+    ASSERT_TRUE(WriteFileAtomically(name("good").toStdString(), good));
+    ui.fileAnswers.push_back(name("good"));
+    run(archive, "mnuFOPEN");
+    const QString caption = archive->windowTitle();
+    const std::vector<std::int64_t> cells = Cells(archive->client());
+    ASSERT_TRUE(caption.endsWith(QStringLiteral("   good") + QString::fromLatin1(kind.extension)));
+
+    // A folder and a pipe by the name of a work file; and, where permissions bind, an unreadable file.
+    QDir(folder.path()).mkdir(QStringLiteral("folder") + QString::fromLatin1(kind.extension));
+    ASSERT_EQ(::mkfifo(name("pipe").toLocal8Bit().constData(), 0600), 0);
+    QStringList unreadable = {name("folder"), name("pipe")};
+    if (::geteuid() != 0) {
+      ASSERT_TRUE(WriteFileAtomically(name("secret").toStdString(), good));
+      ::chmod(name("secret").toLocal8Bit().constData(), 0);
+      unreadable << name("secret");
+    }
+    for (const QString& bad : unreadable) {
+      ui.messages.clear();
+      ui.fileAnswers.push_back(bad);
+      run(archive, "mnuFOPEN");
+      EXPECT_EQ(ui.messages, QStringList({"Open できません。"})) << bad.toStdString();
+      EXPECT_EQ(archive->WorkFile, name("good"));
+      EXPECT_EQ(archive->windowTitle(), caption);
+      EXPECT_TRUE(Cells(archive->client()) == cells) << "the cells are as they were";
+    }
+
+    // Longer than the format, even past the read cap: the format's bytes are read, the rest ignored.
+    for (const std::uint64_t length : {std::uint64_t{kind.size} + 100, std::uint64_t{kMaxReadSize} + 1}) {
+      ASSERT_TRUE(WriteFileAtomically(name("long").toStdString(), RandomBytes(kind.size, 11)));
+      std::filesystem::resize_file(name("long").toStdString(), length);  // sparse: costs no disk
+      ArchiveWindow* other = kind.open();
+      ui.messages.clear();
+      ui.fileAnswers.push_back(name("long"));
+      run(other, "mnuFOPEN");
+      EXPECT_TRUE(ui.messages.isEmpty()) << length;
+      EXPECT_EQ(other->WorkFile, name("long"));
+      EXPECT_TRUE(Cells(other->client()) == cells) << length;
+      other->unload();
+    }
+    archive->unload();
+  }
 }
 
 TEST_F(FullColourArchives, MasksTravelOnlyWithA32IconAndThroughAnOpenMaskWindow) {

@@ -208,6 +208,14 @@ TEST_F(FileIoTest, ReadRefusesWhatIsNotAnOrdinaryFileOfSaneSize) {
   fs::resize_file(path("huge"), kMaxReadSize + 1);
   EXPECT_FALSE(ReadWholeFile(path("huge"), &why));
   EXPECT_EQ(why, std::strerror(EFBIG));
+
+  // A format of fixed length reads its start from any longer file, and refuses the same non-files.
+  put("ten", "0123456789");
+  EXPECT_EQ(ReadFileStart(path("ten"), 4), (std::vector<std::uint8_t>{'0', '1', '2', '3'}));
+  EXPECT_EQ(ReadFileStart(path("ten"), 40)->size(), 10u);
+  EXPECT_EQ(ReadFileStart(path("huge"), 2560)->size(), 2560u) << "past the cap, only the start is read";
+  EXPECT_FALSE(ReadFileStart(dir_.string(), 10));
+  EXPECT_FALSE(ReadFileStart(path("pipe"), 10));
 }
 
 TEST(PathParts, SplitAtTheLastSeparator) {
