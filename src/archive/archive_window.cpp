@@ -138,9 +138,9 @@ void ArchiveWindow::mnuFSAVE_Click() {
   options.initialFolder = app().programFolder();
   options.askOverwrite = true;
   options.pathMustExist = true;
-  const std::optional<QString> chosen = app().ui.saveFile(this, options);
+  const std::optional<QString> chosen = AskSaveName(app().ui, this, options, extension_);
   if (!chosen) return;
-  SaveFileName = QString::fromStdString(WithWorkExtension(chosen->toStdString(), extension_.toStdString()));
+  SaveFileName = *chosen;
   // Written beside the target and renamed over it: a failed save leaves the old file whole.
   const std::vector<std::uint8_t> bytes = workFileBytes();
   if (!WriteFileAtomically(LocalPath(SaveFileName), bytes)) {

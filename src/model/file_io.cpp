@@ -246,4 +246,13 @@ std::string NameAfterLastSeparator(const std::string& path) {
   return pos == std::string::npos ? path : path.substr(pos + 1);
 }
 
+std::string WithSaveExtension(const std::string& path, std::string_view extension) {
+  const std::string name = NameAfterLastSeparator(path);
+  const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  const auto found = std::search(name.begin(), name.end(), extension.begin(), extension.end(),
+                                 [&](char a, char b) { return lower(a) == lower(b); });
+  if (!extension.empty() && found != name.end()) return path;
+  return path + std::string(extension);
+}
+
 }  // namespace pf

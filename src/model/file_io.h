@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pf {
@@ -51,5 +52,9 @@ std::optional<std::string> LinkTarget(const std::string& path, std::string* erro
 std::string FolderOf(const std::string& path);
 // What follows the last '/'; the whole path when there is none.
 std::string NameAfterLastSeparator(const std::string& path);
+
+// The name a save writes: `path` with `extension` (".ico") appended, unless the file's own name (what
+// follows the last '/') already contains it in any letter case; a folder "my.icons" does not count.
+std::string WithSaveExtension(const std::string& path, std::string_view extension);
 
 }  // namespace pf

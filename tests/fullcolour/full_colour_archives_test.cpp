@@ -145,7 +145,9 @@ TEST_F(FullColourArchives, WorkFilesOfAnyLengthLoadAndSaveExactlyTheFormat) {
   EXPECT_EQ(cut->client().getPixel(65, 1), Rgb(0, 50, 40));
   EXPECT_EQ(countInCells(cut->client(), 0), kCellPixels - 2);
 
-  save(full, "pf1.w24");  // over the longer file: exactly the format's bytes remain
+  ui.yesNoAnswers = {true};  // replace it
+  save(full, "pf1.w24");     // over the longer file: exactly the format's bytes remain
+  EXPECT_EQ(ui.requests.back().text, "pf1.w24 は既に存在します。\n上書きしますか?");
   Bytes expected(longFile.begin(), longFile.begin() + 61440);
   expected.push_back(0);
   EXPECT_EQ(file("pf1.w24"), expected);
@@ -207,6 +209,7 @@ TEST_F(FullColourArchives, MaskCellsShowTransparentPixelsWhiteAndTheFileReadsAny
   EXPECT_EQ(countInCells(masks->client(), kWhite), 1 + 32 * 32);
   EXPECT_EQ(countInCells(masks->client(), 0), kCellPixels - 1 - 32 * 32);
 
+  ui.yesNoAnswers = {true};
   save(masks, "short.msk");
   bytes.resize(2560, 0);
   EXPECT_EQ(file("short.msk"), bytes);
