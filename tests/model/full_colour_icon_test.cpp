@@ -212,15 +212,10 @@ TEST(FullColourRead, TakesTheFirstQualifyingEntry) {
   }
 }
 
-// A one-image icon as other programs may write it: the header `headerSize` bytes long, `used` colour
-// table entries, the rows stored top row first when `topDown`. `pixels` and `mask` are bottom row first.
+// A one-image icon as other programs may write it; `pixels` and `mask` are bottom row first.
 struct Written {
-  std::uint32_t headerSize = 40;
+  std::uint32_t headerSize = 40, used = 0, compression = 0, bits = 24, width = 0;  // width 0: the edge
   bool topDown = false;
-  std::uint32_t used = 0;
-  std::uint32_t compression = 0;
-  unsigned bits = 24;
-  std::int32_t width = 0;  // 0: the edge
 };
 Bytes OtherWriters(int edge, const Bytes& pixels, const Bytes& mask, const Written& w) {
   Bytes file(22 + w.headerSize + 4 * w.used, 0);
@@ -229,18 +224,16 @@ Bytes OtherWriters(int edge, const Bytes& pixels, const Bytes& mask, const Writt
   file[6] = file[7] = static_cast<std::uint8_t>(edge);
   put32(file, 18, 22);
   put32(file, 22, w.headerSize);
-  put32(file, 26, static_cast<std::uint32_t>(w.width != 0 ? w.width : edge));
+  put32(file, 26, w.width != 0 ? w.width : static_cast<std::uint32_t>(edge));
   put32(file, 30, static_cast<std::uint32_t>(w.topDown ? -2 * edge : 2 * edge));
-  put16(file, 34, 1);
   put16(file, 36, w.bits);
   put32(file, 38, w.compression);
   put32(file, 54, w.used);
   const auto e = static_cast<std::size_t>(edge);
   for (const auto& [bytes, row] : {std::pair{&pixels, 3 * e}, std::pair{&mask, e / 8}}) {
     for (std::size_t r = 0; r < e; ++r) {
-      const std::size_t stored = w.topDown ? e - 1 - r : r;
-      file.insert(file.end(), bytes->begin() + static_cast<std::ptrdiff_t>(stored * row),
-                  bytes->begin() + static_cast<std::ptrdiff_t>((stored + 1) * row));
+      const auto at = bytes->begin() + static_cast<std::ptrdiff_t>((w.topDown ? e - 1 - r : r) * row);
+      file.insert(file.end(), at, at + static_cast<std::ptrdiff_t>(row));
     }
   }
   return file;
@@ -248,46 +241,37 @@ Bytes OtherWriters(int edge, const Bytes& pixels, const Bytes& mask, const Writt
 
 TEST(FullColourRead, LargerHeadersTopDownRowsAndWhatCannotBeRead) {
   std::mt19937 rng(23);
-  const struct {
-    const char* what;
-    Written how;
-    bool readable;
-  } cases[] = {
-      {"40-byte header", {}, true},
-      {"108-byte header", {.headerSize = 108}, true},
-      {"124-byte header", {.headerSize = 124}, true},
-      {"124-byte header, top row first", {.headerSize = 124, .topDown = true}, true},
-      {"a colour table before the rows", {.used = 16}, true},
-      {"compressed", {.compression = 3}, false},
-      {"32-bit", {.bits = 32}, false},
-      {"the 12-byte header of old", {.headerSize = 12}, false},
-      {"the header's width is not the entry's", {.width = 48}, false},
+  const std::pair<Written, bool> cases[] = {
+      {{}, true},
+      {{.headerSize = 108}, true},
+      {{.headerSize = 124}, true},
+      {{.headerSize = 124, .topDown = true}, true},
+      {{.used = 16}, true},  // a colour table before the rows
+      {{.compression = 3}, false},
+      {{.bits = 32}, false},
+      {{.headerSize = 12}, false},  // the old 12-byte header
+      {{.width = 48}, false},       // the header's width is not the entry's
   };
   for (const int edge : {32, 64}) {
     const Bytes pixels = randomBytes(rng, 3 * edge * edge), mask = randomBytes(rng, edge * edge / 8);
-    for (const auto& c : cases) {
-      SCOPED_TRACE(std::string(c.what) + " at " + std::to_string(edge));
+    for (const auto& [how, readable] : cases) {
+      SCOPED_TRACE(testing::Message() << edge << " header " << how.headerSize << " bits " << how.bits);
       SharedState state;
-      const auto icon = ReadFullColourIcon(OtherWriters(edge, pixels, mask, c.how), state);
-      ASSERT_EQ(icon.has_value(), c.readable);
-      if (!icon) continue;
-      EXPECT_EQ(icon->size, edge);
-      EXPECT_TRUE(icon->pixels == pixels) << "bottom row first, from the header's own end";
-      EXPECT_TRUE(icon->mask == mask);
+      const auto icon = ReadFullColourIcon(OtherWriters(edge, pixels, mask, how), state);
+      ASSERT_EQ(icon.has_value(), readable);
+      if (icon) {
+        EXPECT_TRUE(icon->size == edge && icon->pixels == pixels && icon->mask == mask);
+      }
     }
   }
-
-  // A PNG and a 32-bit image ahead of a readable one are passed over; without the readable one, the
-  // file has nothing to show.
-  Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  png.resize(200, 0);
-  const TestImage pngImage{32, 32, 0, 0, png};
-  Bytes file = makeIcon({TestImage{32, 32, 0, 32, randomBytes(rng, 4096 + 128)}, pngImage});
-  const std::size_t pngAt = get32(file, 6 + 16 + 12);
-  std::copy(png.begin(), png.end(), file.begin() + static_cast<std::ptrdiff_t>(pngAt));
+  // A file with only a 32-bit image and a PNG has nothing to show.
+  Bytes file =
+      makeIcon({TestImage{32, 32, 0, 32, randomBytes(rng, 4096 + 128)}, TestImage{32, 32, 0, 24, {}}});
+  const Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::copy(png.begin(), png.end(), file.begin() + get32(file, 6 + 16 + 12));
+  file.resize(file.size() + 200, 0);
   SharedState state;
   EXPECT_FALSE(ReadFullColourIcon(file, state));
-  EXPECT_EQ(state.IconDirEntries.size(), 2u) << "the headers are still copied";
 }
 
 TEST(FullColourRead, ShortOrInconsistentFilesAreRejected) {
