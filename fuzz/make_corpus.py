@@ -87,3 +87,8 @@ msk = bytes(rng.randrange(256) for _ in range(2560))
 write('msk', 'full.msk', msk)
 write('msk', 'cut.msk', cut(msk, 130))
 write('msk', 'long.msk', msk + b'\xff' * 7)
+def one_image(size, data):
+    return struct.pack('<HHH', 0, 1, 1) + struct.pack('<BBBBHHII', size, size, 0, 0, 0, 0, len(data), 22) + data
+# The larger headers other programs write, one with its rows top row first.
+write('full_colour_icon', 'v5_top_down32.ico', one_image(32, info(32, -64, 24, size=124) + bytes(84) + full_colour(32)))
+write('full_colour_icon', 'v4_64.ico', one_image(64, info(64, 128, 24, size=108) + bytes(68) + full_colour(64)))

@@ -85,9 +85,14 @@ void ArchiveWindow::Form_Activate() {
   refresh();
 }
 
+std::optional<std::vector<std::uint8_t>> ArchiveWindow::readWorkFile(const QString& path) const {
+  if (path.isEmpty()) return std::nullopt;
+  // A longer file is read for its format's length; what follows is not part of the archive.
+  return ReadFileStart(LocalPath(path), workFileSize());
+}
+
 void ArchiveWindow::LoadWorkFile() {
-  std::optional<std::vector<std::uint8_t>> bytes;
-  if (QFileInfo(WorkFile).isFile()) bytes = ReadWholeFile(LocalPath(WorkFile));
+  const std::optional<std::vector<std::uint8_t>> bytes = readWorkFile(WorkFile);
   if (!bytes) {
     if (forgetsMissingWorkFile()) WorkFile.clear();
     return;
@@ -114,8 +119,15 @@ void ArchiveWindow::mnuFOPEN_Click() {
     WorkFile.clear();
     return;
   }
+  // A file the user asked for that cannot be read (no permission, a folder) is not opened: the name,
+  // the caption and the cells stay as they were.
+  const std::optional<std::vector<std::uint8_t>> bytes = readWorkFile(*chosen);
+  if (!bytes) {
+    app().ui.message(this, QStringLiteral("Open できません。"));
+    return;
+  }
   WorkFile = *chosen;
-  LoadWorkFile();
+  loadWorkFileBytes(*bytes);
   setWindowTitle(ArchiveName + QStringLiteral("   ") + QFileInfo(WorkFile).fileName());
   DrawAllSlots();
 }
@@ -126,9 +138,9 @@ void ArchiveWindow::mnuFSAVE_Click() {
   options.initialFolder = app().programFolder();
   options.askOverwrite = true;
   options.pathMustExist = true;
-  const std::optional<QString> chosen = app().ui.saveFile(this, options);
+  const std::optional<QString> chosen = AskSaveName(app().ui, this, options, extension_);
   if (!chosen) return;
-  SaveFileName = QString::fromStdString(WithWorkExtension(chosen->toStdString(), extension_.toStdString()));
+  SaveFileName = *chosen;
   // Written beside the target and renamed over it: a failed save leaves the old file whole.
   const std::vector<std::uint8_t> bytes = workFileBytes();
   if (!WriteFileAtomically(LocalPath(SaveFileName), bytes)) {

@@ -8,7 +8,9 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -60,6 +62,8 @@ class ArchiveWindow : public Form {
   // What the kinds of archive differ in.
   virtual void clearSlots() = 0;
   virtual std::vector<std::uint8_t> workFileBytes() const = 0;
+  // The length of a work file of this kind; a longer one is read for that many bytes.
+  virtual std::size_t workFileSize() const = 0;
   // Takes in a work file's bytes (any length) and paints every cell.
   virtual void loadWorkFileBytes(std::span<const std::uint8_t> bytes) = 0;
   // Whether a missing or unreadable work file also forgets the name.
@@ -71,7 +75,10 @@ class ArchiveWindow : public Form {
   // Windows with more controls than the cells say how wide they are.
   virtual int clientWidth() const { return 230; }
 
+  // Silent, as at the first showing: a missing or unreadable file loads nothing.
   void LoadWorkFile();
+  // The start of a work file as far as its format goes; nothing when it cannot be read.
+  std::optional<std::vector<std::uint8_t>> readWorkFile(const QString& path) const;
   // Shows the message unless a slot is selected.
   bool requireSlot(const QString& message);
   int SelectedSlot = 0;

@@ -35,6 +35,7 @@ class Archive16 : public ArchiveWindow {
 
   void clearSlots() override;
   std::vector<std::uint8_t> workFileBytes() const override;
+  std::size_t workFileSize() const override { return kWorkFileSize; }
   void loadWorkFileBytes(std::span<const std::uint8_t> bytes) override;
   void dropFile(int slot, const QString& path) override;
 

@@ -161,7 +161,10 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   // Open, drop and AutoFileOpen share these steps.
   void openFileName();
   // Shows a file dialog that starts in the folder remembered under `key`; empty on Cancel.
-  QString askFileName(const QString& key, const QString& filter, bool save);
+  // The open dialog in the folder remembered under `key`; "" on Cancel.
+  QString askFileName(const QString& key, const QString& filter);
+  // The save dialog there: the name that will be written, with `extension`, asked about when it exists.
+  QString askSaveName(const QString& key, const QString& filter, const QString& extension);
   void rememberFolder(const QString& key, const QString& path);
   void afterLoad(bool redrawPanel);
   void InstallMessageHook();

@@ -27,16 +27,21 @@ QString NameOnly(const QString& path) {
 }
 }  // namespace
 
-QString IC::askFileName(const QString& key, const QString& filter, bool save) {
+QString IC::askFileName(const QString& key, const QString& filter) {
   FileDialogOptions options = dialogOptions();
   options.filter = filter;
   options.initialFolder = QString::fromStdString(lastFolder(app().settings, key.toStdString()));
-  options.mustExist = !save;
-  options.askOverwrite = save;
-  options.pathMustExist = save;
-  const std::optional<QString> chosen =
-      save ? app().ui.saveFile(this, options) : app().ui.openFile(this, options);
-  return chosen.value_or(QString());
+  options.mustExist = true;
+  return app().ui.openFile(this, options).value_or(QString());
+}
+
+QString IC::askSaveName(const QString& key, const QString& filter, const QString& extension) {
+  FileDialogOptions options = dialogOptions();
+  options.filter = filter;
+  options.initialFolder = QString::fromStdString(lastFolder(app().settings, key.toStdString()));
+  options.askOverwrite = true;
+  options.pathMustExist = true;
+  return AskSaveName(app().ui, this, options, extension).value_or(QString());
 }
 
 void IC::rememberFolder(const QString& key, const QString& path) {
@@ -92,7 +97,7 @@ void IC::openFileName() {
 
 void IC::mnuOpen_Click() {
   SkipHistoryOnce = false;
-  FileName = askFileName(QStringLiteral("OpenIcon"), kOpenFilter, false);
+  FileName = askFileName(QStringLiteral("OpenIcon"), kOpenFilter);
   if (FileName.isEmpty()) return;
   rememberFolder(QStringLiteral("OpenIcon"), FileName);
   openFileName();
@@ -112,10 +117,9 @@ void IC::AutoFileOpen(const QString& name) {
 }
 
 void IC::mnuSAVE_Click() {
-  const QString chosen = askFileName(QStringLiteral("LoadIcon"), kIconFilter, true);
+  const QString chosen = askSaveName(QStringLiteral("LoadIcon"), kIconFilter, QStringLiteral(".ico"));
   if (chosen.isEmpty()) return;
   FileName = chosen;
-  if (!FileName.contains(QLatin1String(".ico"), Qt::CaseInsensitive)) FileName += QLatin1String(".ico");
   PackPixels32(S.IconPixels, First(PackedPixels, kPackedSize));
   PackMask(S.MaskGrid, First(S.IconMask, kMaskSize));
   if (!KeepMask) {
@@ -130,12 +134,10 @@ void IC::mnuSAVE_Click() {
 }
 
 void IC::mnuFBSAVE_Click() {
-  const QString chosen =
-      askFileName(QStringLiteral("LoadBitmap"), QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp"), true);
+  const QString chosen = askSaveName(QStringLiteral("LoadBitmap"), QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp"),
+                                     QStringLiteral(".bmp"));
   if (chosen.isEmpty()) return;
   BitmapFileName = chosen;
-  if (!BitmapFileName.contains(QLatin1String(".bmp"), Qt::CaseInsensitive))
-    BitmapFileName += QLatin1String(".bmp");
   app().showModal<Form6>();
   PackPixels32(S.IconPixels, First(PackedPixels, kPackedSize));
   if (WriteBitmapFile(LocalPath(BitmapFileName), First(PackedPixels, kPackedSize), S.BitmapWidth,
@@ -147,7 +149,7 @@ void IC::mnuFBSAVE_Click() {
 
 void IC::mnuHexLoad_Click() {
   SkipHistoryOnce = false;
-  const QString chosen = askFileName(QStringLiteral("FavIcon"), kOpenFilter, false);
+  const QString chosen = askFileName(QStringLiteral("FavIcon"), kOpenFilter);
   if (chosen.isEmpty()) return;
   FileName = chosen;
   if (!FileName.contains(QLatin1String(".ico"), Qt::CaseInsensitive)) return;
@@ -161,10 +163,9 @@ void IC::mnuHexLoad_Click() {
 }
 
 void IC::mnuHexIcon_Click() {
-  const QString chosen = askFileName(QStringLiteral("FavIconSave"), kIconFilter, true);
+  const QString chosen = askSaveName(QStringLiteral("FavIconSave"), kIconFilter, QStringLiteral(".ico"));
   if (chosen.isEmpty()) return;
   FileName = chosen;
-  if (!FileName.contains(QLatin1String(".ico"), Qt::CaseInsensitive)) FileName += QLatin1String(".ico");
   if (!WriteIcon16(LocalPath(FileName), First(S.IconPixels, kPixelCount), S.IconPalette,
                    Opaque ? -1 : S.TransparentIndex)) {
     app().ui.message(this, kCannotOpen);

@@ -8,6 +8,7 @@
 
 #include "archive/archive_window.h"
 #include "archive/work_archive.h"
+#include "model/full_colour_work_files.h"
 
 namespace pf {
 
@@ -44,6 +45,7 @@ class Form23 final : public ArchiveWindow {
  protected:
   void clearSlots() override;
   std::vector<std::uint8_t> workFileBytes() const override;
+  std::size_t workFileSize() const override { return kFullColourWorkFileSize; }
   void loadWorkFileBytes(std::span<const std::uint8_t> bytes) override;
 };
 

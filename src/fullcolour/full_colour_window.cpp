@@ -290,7 +290,12 @@ void Form20::mnuOpen_Click() {
   if (!chosen) return;
   // The icon enters this window only when the user confirms it there.
   const std::optional<FullColourIcon> icon = ReadFullColourIcon(LocalPath(*chosen), app().state);
-  if (!icon) return;
+  if (!icon) {
+    // Unreadable, or nothing in it this window can show (only 32-bit or PNG images, say): a choice that
+    // came to nothing is said so, as the confirmation window says it.
+    app().ui.message(this, QStringLiteral("このアイコンは読み込めません。"));
+    return;
+  }
   app().single<Form26>()->ShowIcon(icon->size, icon->pixels, icon->mask);
 }
 

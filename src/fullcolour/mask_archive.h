@@ -36,6 +36,7 @@ class Form24 final : public ArchiveWindow {
  protected:
   void clearSlots() override;
   std::vector<std::uint8_t> workFileBytes() const override;
+  std::size_t workFileSize() const override { return kMaskWorkFileSize; }
   void loadWorkFileBytes(std::span<const std::uint8_t> bytes) override;
   int clientWidth() const override { return 310; }
 

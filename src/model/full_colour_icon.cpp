@@ -69,40 +69,87 @@ bool WriteFullColourIcon16(const std::string& path, Bytes pixels32) {
   return !bytes.empty() && WriteFileAtomically(path, bytes);
 }
 
+namespace {
+
+// Header fields behind the size: width and height (signed 32 bits at 4 and 8).
+constexpr std::size_t kHeaderWidth = 4;
+constexpr std::size_t kHeaderHeight = 8;
+
+// Where an entry's pixels start and in which order its rows are stored.
+struct FullColourLayout {
+  int edge = 0;
+  std::uint64_t pixelPosition = 0;
+  bool topDown = false;
+};
+
+// The layout of entry i when it is an image this program can show: square, 32 or 64, no colour count,
+// an information header of 40 bytes or more (the 108- and 124-byte ones only add fields behind the first
+// 40), 24 bits a pixel without compression, the header's width the entry's edge and its height counting
+// the colour and the mask rows, and the pixels and mask inside the file. Anything else — 32-bit or
+// compressed images, a PNG (whose signature stands where the header size would) — is nothing.
+std::optional<FullColourLayout> fullColourLayout(Bytes bytes, const IconDirectory& dir, std::size_t i) {
+  const DirEntry& entry = dir.entries[i];
+  const ImageHeader& header = dir.imageHeaders[i];
+  if (entry[kEntryColourCount] != 0 || entry[kEntryWidth] != entry[kEntryHeight]) return std::nullopt;
+  const int edge = entry[kEntryWidth];
+  if (!isFullColourEdge(edge)) return std::nullopt;
+
+  const std::uint64_t headerAt = readLe32(entry.data() + kEntryImageOffset);
+  const std::uint32_t headerSize = readLe32(header.data());
+  if (headerSize < kInfoHeaderSize || !hasBytes(bytes, headerAt, headerSize)) return std::nullopt;
+  if (readLe16(header.data() + kHeaderBitCount) != 24) return std::nullopt;
+  if (readLe32(header.data() + kHeaderCompression) != 0) return std::nullopt;
+  const std::int64_t width = readLeS32(header.data() + kHeaderWidth);
+  const std::int64_t height = readLeS32(header.data() + kHeaderHeight);
+  // A negative height stores the rows top row first. Some writers count only the colour rows.
+  const std::int64_t rows = height < 0 ? -height : height;
+  if (width != edge || (rows != 2 * edge && rows != edge)) return std::nullopt;
+
+  // A 24-bit image may carry a colour table (a hint for palette displays); its rows follow the table.
+  const std::uint64_t tableBytes = 4 * std::uint64_t{readLe32(header.data() + kHeaderColoursUsed)};
+  FullColourLayout layout;
+  layout.edge = edge;
+  layout.pixelPosition = headerAt + headerSize + tableBytes;
+  layout.topDown = height < 0;
+  const auto e = static_cast<std::size_t>(edge);
+  if (!hasBytes(bytes, layout.pixelPosition, pixelBytesOf(e) + maskBytesOf(e))) return std::nullopt;
+  return layout;
+}
+
+// `count` rows of `rowBytes` from `from`, bottom row first whatever order they are stored in.
+std::vector<std::uint8_t> rowsBottomFirst(const std::uint8_t* from, std::size_t rowBytes, std::size_t count,
+                                          bool topDown) {
+  std::vector<std::uint8_t> out(from, from + rowBytes * count);
+  if (topDown) {
+    for (std::size_t r = 0; r < count; ++r)
+      std::memcpy(out.data() + r * rowBytes, from + (count - 1 - r) * rowBytes, rowBytes);
+  }
+  return out;
+}
+
+}  // namespace
+
 std::optional<FullColourIcon> ReadFullColourIcon(Bytes bytes, SharedState& headers) {
   IconDirectory dir;
   if (!startDirectory(bytes, dir)) return std::nullopt;
 
-  // The first 32 x 32 or 64 x 64 image without a colour count wins, in directory order; a 64 x 64 one
-  // ahead of a 32 x 32 one is taken.
-  std::uint64_t pixelPosition = 0;
-  for (std::size_t i = 0; i < dir.entries.size(); ++i) {
+  // The first entry that can be shown wins, in directory order; a 64 x 64 one ahead of a 32 x 32 one is
+  // taken. Entries that cannot be (another size, 32-bit, compressed, PNG) are passed over.
+  std::optional<FullColourLayout> layout;
+  for (std::size_t i = 0; i < dir.entries.size() && !layout; ++i) {
     if (!readDirEntry(bytes, dir, i)) return std::nullopt;
-    const DirEntry& entry = dir.entries[i];
-    if (entry[kEntryColourCount] != 0 || entry[kEntryWidth] != entry[kEntryHeight]) continue;
-    if (!isFullColourEdge(entry[kEntryWidth])) continue;
-    dir.chosen = static_cast<int>(i);
-    pixelPosition = std::uint64_t{readLe32(entry.data() + kEntryImageOffset)} + kInfoHeaderSize;
-    break;
+    layout = fullColourLayout(bytes, dir, i);
+    if (layout) dir.chosen = static_cast<int>(i);
   }
-  const int chosen = dir.chosen;
   commitHeaders(dir, headers);
-
-  // Without such an image, or with one whose pixels are not 24-bit, the bytes would be read as the
-  // wrong picture; nothing else here can show one.
-  if (chosen < 0) return std::nullopt;
-  if (chosenBitCount(headers, chosen) != 24) return std::nullopt;
+  if (!layout) return std::nullopt;
 
   FullColourIcon icon;
-  icon.size = headers.IconDirEntries[static_cast<std::size_t>(chosen)][kEntryHeight];
+  icon.size = layout->edge;
   const auto edge = static_cast<std::size_t>(icon.size);
-  const std::size_t p = pixelBytesOf(edge);
-  const std::size_t m = maskBytesOf(edge);
-  if (!hasBytes(bytes, pixelPosition, p + m)) return std::nullopt;
-  icon.pixels.assign(bytes.begin() + static_cast<std::ptrdiff_t>(pixelPosition),
-                     bytes.begin() + static_cast<std::ptrdiff_t>(pixelPosition + p));
-  icon.mask.assign(bytes.begin() + static_cast<std::ptrdiff_t>(pixelPosition + p),
-                   bytes.begin() + static_cast<std::ptrdiff_t>(pixelPosition + p + m));
+  const std::uint8_t* pixels = bytes.data() + layout->pixelPosition;
+  icon.pixels = rowsBottomFirst(pixels, 3 * edge, edge, layout->topDown);
+  icon.mask = rowsBottomFirst(pixels + pixelBytesOf(edge), edge / 8, edge, layout->topDown);
   return icon;
 }
 

@@ -39,9 +39,11 @@ std::vector<std::uint8_t> BuildFullColourIcon16(std::span<const std::uint8_t> pi
 // False when it could not be written (the window shows "Open できません。").
 bool WriteFullColourIcon16(const std::string& path, std::span<const std::uint8_t> pixels32);
 
-// The first 24-bit entry of edge 32 or 64 (colour count 0) in directory order, with its pixels and mask.
-// Nothing when the file is short for any offset it names, has no such entry, or the entry's header does
-// not say 24 bits. The directory, entry and header copies go to the shared state, as every icon read does.
+// The first entry in directory order that holds an uncompressed 24-bit image of edge 32 or 64 (colour
+// count 0), with its pixels and mask, bottom row first. The information header may be 40, 108, 124 or
+// more bytes, and the rows stored either way up. Nothing when the file is short for a directory entry or
+// image header it names, or has no such entry (only 32-bit, compressed or PNG images, say). The
+// directory, entry and header copies go to the shared state, as every icon read does.
 std::optional<FullColourIcon> ReadFullColourIcon(std::span<const std::uint8_t> bytes, SharedState& headers);
 std::optional<FullColourIcon> ReadFullColourIcon(const std::string& path, SharedState& headers);
 

@@ -14,7 +14,6 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t\v\f\r";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::size_t kMaxSettingCharacters = 255;
 
 std::string_view trim(std::string_view s) {
   const auto first = s.find_first_not_of(kBlanks);
@@ -121,16 +120,6 @@ std::string encodeValue(std::string_view value) {
   return std::string(value);
 }
 
-// The first `limit` characters of UTF-8 text, never splitting a character.
-std::string firstCharacters(std::string_view text, std::size_t limit) {
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const bool startsCharacter = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-    if (startsCharacter && count++ == limit) return std::string(text.substr(0, i));
-  }
-  return std::string(text);
-}
-
 // A file that exists without any write permission is kept as it is, even by the owner: replacing it
 // through a rename would otherwise succeed.
 bool isReadOnly(const std::string& path) {
@@ -144,6 +133,14 @@ bool isHeaderLine(std::string_view line) {
 }
 
 }  // namespace
+
+std::string SettingValue(std::string_view stored) {
+  if (stored.size() <= kMaxSettingBytes) return std::string(stored);
+  std::size_t end = kMaxSettingBytes;
+  // Back off the continuation bytes of a character the cut would split.
+  while (end > 0 && (static_cast<unsigned char>(stored[end]) & 0xC0) == 0x80) --end;
+  return std::string(stored.substr(0, end));
+}
 
 std::optional<std::string> ProfileRead(std::string_view text, std::string_view section,
                                        std::string_view key) {
@@ -211,23 +208,32 @@ std::optional<std::string> ProfileWrite(std::string_view text, std::string_view 
 
 std::optional<std::string> ProfileClearSection(std::string_view text, std::string_view section) {
   if (text.empty()) return std::nullopt;
+  section = trim(section);
   if (section.empty()) return std::string(text);
   const bool hadByteOrderMark = text.starts_with(kByteOrderMark);
   const std::vector<std::string_view> lines = splitLines(withoutByteOrderMark(text));
 
-  std::size_t start = 0;
-  while (start < lines.size() &&
-         !(isHeaderLine(lines[start]) && lines[start].find(section) != std::string_view::npos))
-    ++start;
-  if (start == lines.size()) return std::string(text);
-  std::size_t stop = start + 1;
-  while (stop < lines.size() && !isHeaderLine(lines[stop])) ++stop;
-  if (stop == start + 1) return std::string(text);
+  // Sections are found as the reader finds them, by the whole name in any letter case: "[old FORM3
+  // copy]" is not FORM3. Every section of the name loses its body, since the reader would still find
+  // the keys of a second one.
+  std::vector<bool> dropped(lines.size(), false);
+  bool removesAny = false;
+  bool inSection = false;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (isHeaderLine(lines[i])) {
+      const ParsedLine parsed = parseLine(lines[i]);
+      inSection = parsed.kind == ParsedLine::Kind::Section && sameName(parsed.name, section);
+    } else if (inSection) {
+      dropped[i] = true;
+      removesAny = true;
+    }
+  }
+  if (!removesAny) return std::string(text);
 
   std::string out;
   if (hadByteOrderMark) out += kByteOrderMark;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i > start && i < stop) continue;
+    if (dropped[i]) continue;
     out += lines[i];
     out += "\r\n";
   }
@@ -241,7 +247,7 @@ std::string ProfileFile::ReadSetting(std::string_view section, std::string_view 
   // A missing key reads as "ERROR", which the program takes as "nothing stored".
   const std::string value = ProfileRead(text, section, key).value_or("ERROR");
   if (value == "ERROR") return {};
-  return firstCharacters(value, kMaxSettingCharacters);
+  return SettingValue(value);
 }
 
 bool ProfileFile::WriteSetting(std::string_view section, std::string_view key, std::string_view text) {

@@ -14,6 +14,11 @@
 
 namespace pf {
 
+// A path here runs to 4,096 bytes, and a remembered folder or file must come back whole; a longer
+// value is cut to this many bytes, never inside a UTF-8 character.
+inline constexpr std::size_t kMaxSettingBytes = 4096;
+std::string SettingValue(std::string_view stored);
+
 // The value stored under the key, or nothing when the section, the key or its '=' is missing.
 std::optional<std::string> ProfileRead(std::string_view text, std::string_view section, std::string_view key);
 
@@ -25,9 +30,9 @@ std::optional<std::string> ProfileRead(std::string_view text, std::string_view s
 std::optional<std::string> ProfileWrite(std::string_view text, std::string_view section, std::string_view key,
                                         std::string_view value);
 
-// The text with the body of one section removed: the first header line (a line starting with '[') that
-// contains `section` as written, anywhere in the line, keeps its place; the lines after it up to the next
-// header go. The text comes back unchanged when no header contains the name or the section has no body;
+// The text with the body of a section removed: every header line (a line starting with '[') that names
+// the section as the reader does (the whole name, any letter case) keeps its place; the lines after it
+// up to the next header go. The text comes back unchanged when no section of the name has a body;
 // otherwise every line ends in CR LF. Nothing for an empty text, which has no lines to keep.
 std::optional<std::string> ProfileClearSection(std::string_view text, std::string_view section);
 
@@ -37,8 +42,8 @@ class ProfileFile {
 
   const std::string& path() const { return path_; }
 
-  // The stored text, at most 255 characters, or "" for a missing file, section or key. A stored value
-  // of exactly "ERROR" also reads as "", since that is what a missing key reads as.
+  // The stored text, whole up to kMaxSettingBytes (SettingValue), or "" for a missing file, section or
+  // key. A stored value of exactly "ERROR" also reads as "", since that is what a missing key reads as.
   std::string ReadSetting(std::string_view section, std::string_view key) const;
 
   // Stores the text, creating the file, the section or the key as needed. False when the entry cannot

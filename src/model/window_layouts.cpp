@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <span>
@@ -19,8 +20,7 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t\v\f\r";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-// What a setting reads as at most, and what the window count is read through.
-constexpr std::size_t kSettingCharacters = 255;
+// What the window count is read through.
 constexpr std::size_t kCountCharacters = 10;
 constexpr std::string_view kChildKey = "chld";
 
@@ -82,7 +82,7 @@ std::map<std::string, std::string> SectionEntries(std::string_view text, std::st
     const std::string one = "[s]\n" + std::string(t);
     std::string value = ProfileRead(one, "s", key).value_or("");
     if (value == "ERROR") value.clear();
-    entries.emplace(std::move(lowered), firstCharacters(value, kSettingCharacters));
+    entries.emplace(std::move(lowered), SettingValue(value));
   }
   return entries;
 }
@@ -114,7 +114,7 @@ std::optional<bool> booleanText(std::string_view text) {
 
 std::optional<double> position(const std::string& text) {
   if (trim(text).empty()) return std::nullopt;
-  return ReadDecimal(text);
+  return RoundToInt(ReadDecimal(text));
 }
 
 bool exists(const std::string& path, struct stat& st) {
@@ -152,7 +152,11 @@ int PixelsToTwips(int pixels) {
 }
 
 int TwipsToPixels(double twips) {
-  return RoundToInt(twips / kTwipsPerPixel);
+  // Held before rounding: a position of 1e30 would otherwise reach the window code as INT_MAX, where
+  // adding the window's width overflows.
+  const double pixels = twips / kTwipsPerPixel;
+  if (std::isnan(pixels)) return 0;
+  return RoundToInt(std::clamp<double>(pixels, -kFarthestPixel, kFarthestPixel));
 }
 
 std::string InitialSettingsText(bool mainVisible, int mainTopTwips, int mainLeftTwips,

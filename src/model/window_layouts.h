@@ -26,8 +26,13 @@ bool IsRestorableFormName(std::string_view name);
 // Whether a window's entry carries the file it shows: the photo window and the archive windows.
 bool RecordsChildFile(std::string_view name);
 
+// The farthest a window is ever placed, in pixels either way: far off every screen, yet a window's size
+// (at most 2^24 pixels) added to it cannot overflow an int.
+inline constexpr int kFarthestPixel = 1 << 28;
+
 int PixelsToTwips(int pixels);
-// Twips to the nearest pixel; any number, however large or negative, gives a pixel position.
+// Twips to the nearest pixel; any number, however large, negative or not a number at all, gives a
+// position within kFarthestPixel.
 int TwipsToPixels(double twips);
 
 // What PF.ini holds after the first start: pattern 0 named START with the main window where it stands,
@@ -48,7 +53,8 @@ struct LayoutPattern {
   std::string name;
   // Nothing when the pattern is empty (no "True" or "False" stored): such a pattern changes nothing.
   std::optional<bool> mainVisible;
-  // Nothing when missing or not a number: the main window keeps that coordinate.
+  // Nothing when missing or not a number: the main window keeps that coordinate. A hand-edited huge
+  // value is held to the range of an int, as the windows' entries are.
   std::optional<double> mainTop;
   std::optional<double> mainLeft;
   std::string file;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/file_io.h"
 #include "model/packing.h"
 
 namespace pf {
@@ -54,8 +55,7 @@ void UnpackWorkFile(std::span<const std::uint8_t> bytes, ArchiveSlots& slots) {
 }
 
 std::string WithWorkExtension(const std::string& name, std::string_view ext) {
-  if (ContainsAnyCase(name, ext)) return name;
-  return name + std::string(ext);
+  return WithSaveExtension(name, ext);
 }
 
 int SlotAt(int x, int y, int current) {

@@ -41,7 +41,8 @@ std::vector<std::uint8_t> PackWorkFile(const ArchiveSlots& slots);
 // lacks reads as 0 (index 0, black), and bytes beyond are ignored. Slot 0 and the spare elements stay.
 void UnpackWorkFile(std::span<const std::uint8_t> bytes, ArchiveSlots& slots);
 
-// The save name with `ext` (".wrk") appended, unless the name already contains it in any letter case.
+// The save name with `ext` (".wrk") appended, unless the file's own name already contains it in any
+// letter case (WithSaveExtension).
 std::string WithWorkExtension(const std::string& name, std::string_view ext);
 
 // The slot a mouse press at client point (x, y) selects: the left column (x 65..96) holds 1..10, the right

@@ -174,10 +174,9 @@ std::optional<QString> Form::askSaveFile(const char* folderKey, FileDialogOption
   options.initialFolder = QString::fromStdString(lastFolder(app_.settings, folderKey));
   options.askOverwrite = true;
   options.pathMustExist = true;
-  std::optional<QString> chosen = app_.ui.saveFile(this, options);
-  if (!chosen || chosen->isEmpty()) return std::nullopt;
+  std::optional<QString> chosen = AskSaveName(app_.ui, this, options, extension);
+  if (!chosen) return std::nullopt;
   storeLastFolder(app_.settings, folderKey, chosen->toStdString());
-  if (!chosen->contains(extension, Qt::CaseInsensitive)) *chosen += extension;
   return chosen;
 }
 

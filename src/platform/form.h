@@ -77,8 +77,8 @@ class Form : public QMainWindow {
   // An open dialog that starts in the folder remembered under `folderKey` and remembers the folder of the
   // file chosen; nothing on Cancel. The options' title and filter are the caller's.
   std::optional<QString> askOpenFile(const char* folderKey, FileDialogOptions options);
-  // The same for saving: asks before replacing a file, and appends `extension` (".ico") unless the name
-  // already contains it in any letter case.
+  // The same for saving (AskSaveName): the name that will be written, `extension` (".ico") appended
+  // unless the file's own name contains it in any letter case, asked about when that file exists.
   std::optional<QString> askSaveFile(const char* folderKey, FileDialogOptions options,
                                      const QString& extension);
 

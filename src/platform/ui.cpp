@@ -2,9 +2,12 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+
+#include "model/file_io.h"
 
 namespace pf {
 
@@ -52,11 +55,31 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogOptions& o
                           : (o.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
   // Our own dialog works the same everywhere, also under a bare X server.
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, !(save && o.askOverwrite));
+  // The question is asked by AskSaveName about the name with its extension, not here about the name as
+  // typed: typing "face" must not replace face.ico unasked.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().constFirst();
 }
 }  // namespace
+
+QString OverwriteQuestion(const QString& fileName) {
+  return fileName + QStringLiteral(" は既に存在します。\n上書きしますか?");
+}
+
+std::optional<QString> AskSaveName(Ui& ui, QWidget* parent, FileDialogOptions options,
+                                   const QString& extension) {
+  for (;;) {
+    const std::optional<QString> chosen = ui.saveFile(parent, options);
+    if (!chosen || chosen->isEmpty()) return std::nullopt;
+    const QString name =
+        QString::fromStdString(WithSaveExtension(chosen->toStdString(), extension.toStdString()));
+    const QFileInfo file(name);
+    if (!options.askOverwrite || !file.exists()) return name;
+    if (ui.askYesNo(parent, OverwriteQuestion(file.fileName()))) return name;
+    options.initialFolder = file.absolutePath();
+  }
+}
 
 std::optional<QString> QtUi::openFile(QWidget* parent, const FileDialogOptions& options) {
   return RunFileDialog(parent, options, false);

@@ -22,8 +22,10 @@ struct FileDialogOptions {
   // In the "description|pattern|description|pattern" form, e.g. "ｱｲｺﾝ(*.ico)|*.ico".
   QString filter;
   QString initialFolder;
-  bool mustExist = false;     // open: the file must exist
-  bool askOverwrite = false;  // save: ask before replacing a file
+  bool mustExist = false;  // open: the file must exist
+  // Save: ask before replacing a file. AskSaveName asks, about the name that will be written; the
+  // dialogs themselves never do, since they know only the name as typed.
+  bool askOverwrite = false;
   bool pathMustExist = false;
 };
 
@@ -43,6 +45,15 @@ class Ui {
   virtual std::optional<ColorRef> chooseColour(QWidget* parent, ColorRef initial) = 0;
   virtual std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) = 0;
 };
+
+// The save dialog as every save command runs it. The answer is the name that will be written: the name
+// chosen with `extension` (".ico") appended unless the file's own name holds it (WithSaveExtension). With
+// options.askOverwrite, an existing file of that name is asked about (OverwriteQuestion); No goes back
+// to the dialog in that folder, as the dialog's own question would. Nothing on Cancel.
+std::optional<QString> AskSaveName(Ui& ui, QWidget* parent, FileDialogOptions options,
+                                   const QString& extension);
+// "face.ico は既に存在します。\n上書きしますか?", the question Qt's own dialog asks, for the file's name.
+QString OverwriteQuestion(const QString& fileName);
 
 // "ｱｲｺﾝ(*.ico)|*.ico|全て(*.*)|*.*" -> "ｱｲｺﾝ(*.ico);;全て(*.*)", the form Qt's dialogs take.
 QString QtFileFilter(const QString& filter);

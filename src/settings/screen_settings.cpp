@@ -127,9 +127,12 @@ void Form27::mnuDel_Click() {
     return;
   }
   if (!app().ui.askYesNo(this, QStringLiteral("削除してもいいですか？"))) return;
-  // The box keeps the name while the pattern is still in the file.
-  if (!app().settings.ClearIniSection(PatternSection.toStdString()))
-    Text1[static_cast<std::size_t>(n)]->clear();
+  // The box keeps the name while the pattern is still in the file, and the user hears that it is.
+  if (app().settings.ClearIniSection(PatternSection.toStdString())) {
+    app().ui.message(this, QStringLiteral("SAVEできませんでした。"));
+    return;
+  }
+  Text1[static_cast<std::size_t>(n)]->clear();
 }
 
 void Form27::mnuEND_Click() {

@@ -194,10 +194,9 @@ void Form12::mnuSV_Click() {
   options.initialFolder = app().programFolder();
   options.askOverwrite = true;
   options.pathMustExist = true;
-  const std::optional<QString> chosen = app().ui.saveFile(this, options);
+  const std::optional<QString> chosen = AskSaveName(app().ui, this, options, QStringLiteral(".pal"));
   if (!chosen) return;
   fileName_ = *chosen;
-  if (!fileName_.contains(QLatin1String(".pal"), Qt::CaseInsensitive)) fileName_ += QLatin1String(".pal");
 
   const SharedState& s = app().state;
   const std::string text = WritePaletteSets(s.PaletteSets, s.CurrentPaletteSet);

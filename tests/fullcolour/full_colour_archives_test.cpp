@@ -1,6 +1,12 @@
+#include <sys/stat.h>
+
 #include <QAction>
+#include <QDir>
+#include <filesystem>
+#include <functional>
 #include <random>
 
+#include "archive/work_archive.h"
 #include "fullcolour/full_colour_archive.h"
 #include "fullcolour/full_colour_window.h"
 #include "fullcolour/mask_archive.h"
@@ -138,7 +144,9 @@ TEST_F(FullColourArchives, WorkFilesOfAnyLengthLoadAndSaveExactlyTheFormat) {
   EXPECT_EQ(cut->client().getPixel(65, 1), Rgb(0, 50, 40));
   EXPECT_EQ(countInCells(cut->client(), 0), kCellPixels - 2);
 
-  save(full, "pf1.w24");  // over the longer file: exactly the format's bytes remain
+  ui.yesNoAnswers = {true};  // replace it
+  save(full, "pf1.w24");     // over the longer file: exactly the format's bytes remain
+  EXPECT_EQ(ui.requests.back().text, "pf1.w24 は既に存在します。\n上書きしますか?");
   Bytes expected(longFile.begin(), longFile.begin() + 61440);
   expected.push_back(0);
   EXPECT_EQ(file("pf1.w24"), expected);
@@ -200,11 +208,57 @@ TEST_F(FullColourArchives, MaskCellsShowTransparentPixelsWhiteAndTheFileReadsAny
   EXPECT_EQ(countInCells(masks->client(), kWhite), 1 + 32 * 32);
   EXPECT_EQ(countInCells(masks->client(), 0), kCellPixels - 1 - 32 * 32);
 
+  ui.yesNoAnswers = {true};
   save(masks, "short.msk");
   bytes.resize(2560, 0);
   EXPECT_EQ(file("short.msk"), bytes);
   run(masks, "mnuNEW");
   EXPECT_EQ(countInCells(masks->client(), 0), kCellPixels);
+}
+
+TEST_F(FullColourArchives, AWorkFileThatCannotBeReadLeavesEveryArchiveAsItWasAndALongOneIsRead) {
+  const auto cells = [](ArchiveWindow* a) { return a->client().image().copy(65, 0, 157, 320); };
+  const std::tuple<QString, std::size_t, std::function<ArchiveWindow*()>> kinds[] = {
+      {".wrk", 11521, [this] { return open<Form10>(); }},
+      {".w24", 61441, [this] { return open<Form23>(); }},
+      {".msk", 2560, [this] { return open<Form24>(); }},
+  };
+  for (const auto& [extension, size, make] : kinds) {
+    SCOPED_TRACE(extension.toStdString());
+    const QString good = folder.filePath("good" + extension), pipe = folder.filePath("pipe" + extension);
+    const QString dir = folder.filePath("folder" + extension), long1 = folder.filePath("long" + extension);
+    ASSERT_TRUE(WriteFileAtomically(good.toStdString(), RandomBytes(size, 11)));
+    ArchiveWindow* archive = make();
+    ui.fileAnswers = {good};
+    run(archive, "mnuFOPEN");
+    const QString caption = archive->windowTitle();
+    const QImage before = cells(archive);
+
+    // A folder or a pipe by a work file's name: said so, and the name, caption and cells stay.
+    ASSERT_TRUE(QDir().mkdir(dir));
+    ASSERT_EQ(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+    for (const QString& bad : {dir, pipe}) {
+      ui.messages.clear();
+      ui.fileAnswers = {bad};
+      run(archive, "mnuFOPEN");
+      EXPECT_EQ(ui.messages, QStringList({"Open できません。"}));
+      EXPECT_EQ(archive->WorkFile, good);
+      EXPECT_EQ(archive->windowTitle(), caption);
+      EXPECT_TRUE(cells(archive) == before);
+    }
+
+    // Longer than the format, even past the read cap (sparse): the format's bytes are read.
+    for (const std::uint64_t length : {std::uint64_t{size} + 100, std::uint64_t{kMaxReadSize} + 1}) {
+      ASSERT_TRUE(QFile::copy(good, long1));
+      std::filesystem::resize_file(long1.toStdString(), length);
+      ArchiveWindow* other = make();
+      ui.fileAnswers = {long1};
+      run(other, "mnuFOPEN");
+      EXPECT_EQ(other->WorkFile, long1);
+      EXPECT_TRUE(cells(other) == before) << length;
+      QFile::remove(long1);
+    }
+  }
 }
 
 TEST_F(FullColourArchives, MasksTravelOnlyWithA32IconAndThroughAnOpenMaskWindow) {

@@ -12,6 +12,7 @@
 #include "fullcolour/mask_archive.h"
 #include "fullcolour/mask_window32.h"
 #include "fullcolour/mask_window64.h"
+#include "model/file_io.h"
 #include "model/full_colour_icon.h"
 #include "model/full_colour_mask.h"
 #include "model/icon_test_support.h"
@@ -360,15 +361,23 @@ TEST_F(FullColourMasksTest, LoadConfirmationShowsPixelsMaskAndCombination) {
   EXPECT_EQ(ui.requests.back().file.initialFolder, folder.path());
   EXPECT_EQ(app->find<Form26>(), nullptr);
 
-  // A file the reader refuses opens nothing.
+  // A file the reader refuses opens nothing, and says so: a broken one, one with only a 32-bit image,
+  // a folder.
   QFile bad(folder.filePath("bad.ico"));
   ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
   bad.write("\0\0\1\0\1\0", 6);
   bad.close();
-  ui.fileAnswers = {folder.filePath("bad.ico")};
-  menu(icon, "mnuOpen");
-  EXPECT_EQ(app->find<Form26>(), nullptr);
-  EXPECT_TRUE(ui.messages.isEmpty());
+  Bytes deep = BuildFullColourIcon(Bytes(3072, 9), Bytes(128, 0), 32);
+  deep[22 + 14] = 32;  // the header's bit count
+  ASSERT_TRUE(WriteFileAtomically(LocalPath(folder.filePath("deep.ico")), deep));
+  ASSERT_TRUE(QDir(folder.path()).mkdir("folder.ico"));
+  for (const char* name : {"bad.ico", "deep.ico", "folder.ico"}) {
+    ui.messages.clear();
+    ui.fileAnswers = {folder.filePath(name)};
+    menu(icon, "mnuOpen");
+    EXPECT_EQ(app->find<Form26>(), nullptr) << name;
+    EXPECT_EQ(ui.messages, QStringList({"このアイコンは読み込めません。"})) << name;
+  }
 }
 
 TEST_F(FullColourMasksTest, YesPutsTheIconIntoTheIconWindowUnlessAMaskWindowIsOpen) {

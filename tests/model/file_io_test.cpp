@@ -4,6 +4,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
@@ -99,22 +100,83 @@ TEST_F(FileIoTest, FailedWritesLeaveTheTargetAndNoTemporaries) {
   EXPECT_EQ(entries(), (std::vector<std::string>{"full.ico", "taken"}));
 }
 
-TEST_F(FileIoTest, UnwritableFolderOrFileKeepsTheTarget) {
-  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+// Permissions do not bind root: as root, `body` runs in a child process that has become nobody, over a
+// folder handed to nobody. True when `body` returned true.
+template <class Body>
+bool AsOrdinaryUser(const fs::path& folder, Body body) {
+  if (::geteuid() != 0) return body();
+  constexpr uid_t kNobody = 65534;
+  for (const auto& e : fs::recursive_directory_iterator(folder)) {
+    if (::lchown(e.path().c_str(), kNobody, kNobody) != 0) return false;
+  }
+  if (::chown(folder.c_str(), kNobody, kNobody) != 0) return false;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(2);
+    ::_exit(body() ? 0 : 1);
+  }
+  int status = 0;
+  return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_F(FileIoTest, UnwritableFolderIsWrittenInPlaceAndAProtectedFileIsKept) {
+  ASSERT_EQ(::chmod(dir_.c_str(), 0755), 0);  // nobody must reach into it
   fs::create_directory(path("ro"));
   put("ro/a.ico", "old");
-  fs::permissions(path("ro"), fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_FALSE(WriteFileAtomically(path("ro/a.ico"), bytesOf("new")));
-  fs::permissions(path("ro"), fs::perms::owner_all);
-  EXPECT_EQ(contentOf("ro/a.ico"), "old");
-  // A read-only file in a writable folder: a rename could replace it, but its owner protected it.
   put("locked.ico", "old");
   fs::permissions(path("locked.ico"), fs::perms::owner_read);
-  std::string why;
-  EXPECT_FALSE(WriteFileAtomically(path("locked.ico"), bytesOf("new"), &why));
-  EXPECT_EQ(why, std::strerror(EACCES));
+  fs::permissions(path("ro"), fs::perms::owner_read | fs::perms::owner_exec);
+  const std::string folder = path("ro"), locked = path("locked.ico"), inRo = path("ro/a.ico");
+  EXPECT_TRUE(AsOrdinaryUser(dir_, [&] {
+    // A file the user may write in a folder they may not: no temporary file can go beside it, so it is
+    // written in place, and the caller hears so.
+    WriteMethod how = WriteMethod::Replaced;
+    const bool inPlace =
+        WriteFileAtomically(inRo, bytesOf("new"), nullptr, &how) && how == WriteMethod::InPlace;
+    // Nothing to write in place: a new file in that folder cannot be made at all.
+    const bool noNewFile = !WriteFileAtomically(folder + "/b.ico", bytesOf("new"));
+    // A read-only file in a writable folder: a rename could replace it, but its owner protected it.
+    std::string why;
+    const bool refused = !WriteFileAtomically(locked, bytesOf("new"), &why) && why == std::strerror(EACCES);
+    return inPlace && noNewFile && refused;
+  }));
+  fs::permissions(path("ro"), fs::perms::owner_all);
+  EXPECT_EQ(contentOf("ro/a.ico"), "new");
   EXPECT_EQ(contentOf("locked.ico"), "old");
   EXPECT_EQ(entries(), (std::vector<std::string>{"locked.ico", "ro"}));
+  EXPECT_EQ(std::distance(fs::directory_iterator(path("ro")), fs::directory_iterator()), 1);
+}
+
+TEST_F(FileIoTest, SavesThroughSymbolicLinksToTheirTargets) {
+  fs::create_directories(path("real/deeper"));
+  fs::create_directories(path("links"));
+  // Link (name -> target as written), the file that must change: absolute, relative to the link's own
+  // folder, and a chain ending in a file not made yet.
+  const std::vector<std::pair<std::string, std::string>> links = {{"links/abs", path("real/PF.ini")},
+                                                                  {"links/rel", "../real/Pal.pal"},
+                                                                  {"links/one", "../real/two"},
+                                                                  {"real/two", "deeper/three.wrk"}};
+  for (const auto& [link, target] : links) fs::create_symlink(target, path(link));
+  put("real/PF.ini", "old");
+  put("real/Pal.pal", "old");
+  for (const auto& [saved, changed] : {std::pair{"links/abs", "real/PF.ini"},
+                                       {"links/rel", "real/Pal.pal"},
+                                       {"links/one", "real/deeper/three.wrk"}}) {
+    WriteMethod how = WriteMethod::InPlace;
+    ASSERT_TRUE(WriteFileAtomically(path(saved), bytesOf("new"), nullptr, &how)) << saved;
+    EXPECT_EQ(how, WriteMethod::Replaced) << "all or nothing, beside the target";
+    EXPECT_EQ(contentOf(changed), "new") << saved;
+  }
+  for (const auto& [link, target] : links) EXPECT_EQ(fs::read_symlink(path(link)).string(), target);
+  EXPECT_EQ(std::distance(fs::directory_iterator(path("real")), fs::directory_iterator()), 4)
+      << "no temporary left";
+
+  // A loop ends in a refusal, not a hang.
+  fs::create_symlink("b", path("a"));
+  fs::create_symlink("a", path("b"));
+  std::string why;
+  EXPECT_FALSE(WriteFileAtomically(path("a"), bytesOf("x"), &why));
+  EXPECT_EQ(why, std::strerror(ELOOP));
 }
 
 TEST_F(FileIoTest, ReadRefusesWhatIsNotAnOrdinaryFileOfSaneSize) {
@@ -135,6 +197,14 @@ TEST_F(FileIoTest, ReadRefusesWhatIsNotAnOrdinaryFileOfSaneSize) {
   fs::resize_file(path("huge"), kMaxReadSize + 1);
   EXPECT_FALSE(ReadWholeFile(path("huge"), &why));
   EXPECT_EQ(why, std::strerror(EFBIG));
+
+  // A format of fixed length reads its start from any longer file, and refuses the same non-files.
+  put("ten", "0123456789");
+  EXPECT_EQ(ReadFileStart(path("ten"), 4), (std::vector<std::uint8_t>{'0', '1', '2', '3'}));
+  EXPECT_EQ(ReadFileStart(path("ten"), 40)->size(), 10u);
+  EXPECT_EQ(ReadFileStart(path("huge"), 2560)->size(), 2560u) << "past the cap, only the start is read";
+  EXPECT_FALSE(ReadFileStart(dir_.string(), 10));
+  EXPECT_FALSE(ReadFileStart(path("pipe"), 10));
 }
 
 TEST(PathParts, SplitAtTheLastSeparator) {

@@ -186,7 +186,8 @@ TEST(FullColourRead, TakesTheFirstQualifyingEntry) {
       {"other edges passed over", {image(48, 48, 0, 24), image(16, 16, 0, 24), image(64, 64, 0, 24)}, 2},
       {"width and height must agree", {image(32, 64, 0, 24), image(32, 32, 0, 24)}, 1},
       {"no qualifying entry", {image(32, 32, 16, 4), image(16, 16, 0, 24)}, -1},
-      {"chosen entry not 24-bit", {image(32, 32, 0, 32), image(32, 32, 0, 24)}, -1},
+      {"a 32-bit entry passed over", {image(32, 32, 0, 32), image(32, 32, 0, 24)}, 1},
+      {"only 32-bit entries", {image(32, 32, 0, 32), image(64, 64, 0, 32)}, -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -209,6 +210,68 @@ TEST(FullColourRead, TakesTheFirstQualifyingEntry) {
                     14),
               24u);
   }
+}
+
+// A one-image icon as other programs may write it; `pixels` and `mask` are bottom row first.
+struct Written {
+  std::uint32_t headerSize = 40, used = 0, compression = 0, bits = 24, width = 0;  // width 0: the edge
+  bool topDown = false;
+};
+Bytes OtherWriters(int edge, const Bytes& pixels, const Bytes& mask, const Written& w) {
+  Bytes file(22 + w.headerSize + 4 * w.used, 0);
+  put16(file, 2, 1);
+  put16(file, 4, 1);
+  file[6] = file[7] = static_cast<std::uint8_t>(edge);
+  put32(file, 18, 22);
+  put32(file, 22, w.headerSize);
+  put32(file, 26, w.width != 0 ? w.width : static_cast<std::uint32_t>(edge));
+  put32(file, 30, static_cast<std::uint32_t>(w.topDown ? -2 * edge : 2 * edge));
+  put16(file, 36, w.bits);
+  put32(file, 38, w.compression);
+  put32(file, 54, w.used);
+  const auto e = static_cast<std::size_t>(edge);
+  for (const auto& [bytes, row] : {std::pair{&pixels, 3 * e}, std::pair{&mask, e / 8}}) {
+    for (std::size_t r = 0; r < e; ++r) {
+      const auto at = bytes->begin() + static_cast<std::ptrdiff_t>((w.topDown ? e - 1 - r : r) * row);
+      file.insert(file.end(), at, at + static_cast<std::ptrdiff_t>(row));
+    }
+  }
+  return file;
+}
+
+TEST(FullColourRead, LargerHeadersTopDownRowsAndWhatCannotBeRead) {
+  std::mt19937 rng(23);
+  const std::pair<Written, bool> cases[] = {
+      {{}, true},
+      {{.headerSize = 108}, true},
+      {{.headerSize = 124}, true},
+      {{.headerSize = 124, .topDown = true}, true},
+      {{.used = 16}, true},  // a colour table before the rows
+      {{.compression = 3}, false},
+      {{.bits = 32}, false},
+      {{.headerSize = 12}, false},  // the old 12-byte header
+      {{.width = 48}, false},       // the header's width is not the entry's
+  };
+  for (const int edge : {32, 64}) {
+    const Bytes pixels = randomBytes(rng, 3 * edge * edge), mask = randomBytes(rng, edge * edge / 8);
+    for (const auto& [how, readable] : cases) {
+      SCOPED_TRACE(testing::Message() << edge << " header " << how.headerSize << " bits " << how.bits);
+      SharedState state;
+      const auto icon = ReadFullColourIcon(OtherWriters(edge, pixels, mask, how), state);
+      ASSERT_EQ(icon.has_value(), readable);
+      if (icon) {
+        EXPECT_TRUE(icon->size == edge && icon->pixels == pixels && icon->mask == mask);
+      }
+    }
+  }
+  // A file with only a 32-bit image and a PNG has nothing to show.
+  Bytes file =
+      makeIcon({TestImage{32, 32, 0, 32, randomBytes(rng, 4096 + 128)}, TestImage{32, 32, 0, 24, {}}});
+  const Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::copy(png.begin(), png.end(), file.begin() + get32(file, 6 + 16 + 12));
+  file.resize(file.size() + 200, 0);
+  SharedState state;
+  EXPECT_FALSE(ReadFullColourIcon(file, state));
 }
 
 TEST(FullColourRead, ShortOrInconsistentFilesAreRejected) {

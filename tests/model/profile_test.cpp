@@ -125,13 +125,25 @@ TEST_F(ProfileFileTest, ErrorLiteralAndLongValues) {
   ProfileFile profile(path());
   ASSERT_TRUE(profile.WriteSetting("DIR", "A", "ERROR"));
   EXPECT_EQ(profile.ReadSetting("DIR", "A"), "");
-  ASSERT_TRUE(profile.WriteSetting("DIR", "B", std::string(300, 'a')));
-  EXPECT_EQ(profile.ReadSetting("DIR", "B"), std::string(255, 'a'));
-  // 255 characters, not bytes: a Japanese folder name is not cut inside a character.
+
+  // A remembered folder comes back whole up to the longest path this system takes, 4,096 bytes; beyond
+  // that it is cut, and never inside a character (a Japanese folder name is three bytes a character).
   std::string japanese;
-  for (int i = 0; i < 300; ++i) japanese += "あ";
-  ASSERT_TRUE(profile.WriteSetting("DIR", "C", japanese));
-  EXPECT_EQ(profile.ReadSetting("DIR", "C"), japanese.substr(0, 255 * 3));
+  for (int i = 0; i < 2000; ++i) japanese += "あ";
+  const struct {
+    std::string stored;
+    std::string read;
+  } cases[] = {
+      {std::string(300, 'a'), std::string(300, 'a')},
+      {"/" + std::string(4095, 'b'), "/" + std::string(4095, 'b')},
+      {std::string(5000, 'c'), std::string(4096, 'c')},
+      {japanese.substr(0, 1000 * 3), japanese.substr(0, 1000 * 3)},
+      {japanese, japanese.substr(0, 1365 * 3)},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(profile.WriteSetting("DIR", "B", c.stored));
+    EXPECT_EQ(profile.ReadSetting("DIR", "B"), c.read) << c.stored.size();
+  }
 }
 
 TEST_F(ProfileFileTest, UnreadableExistingFileIsNotReplaced) {

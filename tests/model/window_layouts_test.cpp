@@ -7,6 +7,7 @@
 #include <climits>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 #include "model/file_io.h"
 #include "model/profile.h"
@@ -53,13 +54,24 @@ TEST(ProfileClearSection, KeepsTheHeaderAndEveryOtherLine) {
       << "the last section runs to the end of the file";
   EXPECT_EQ(ProfileClearSection("[A]\n[FORM1]\nx=1\n[B]\ny=2", "FORM1"), "[A]\r\n[FORM1]\r\n[B]\r\ny=2\r\n")
       << "LF-only lines come back with CR LF";
-  EXPECT_EQ(ProfileClearSection("[old FORM3 copy]\nx=1\n[FORM3]\ny=2\n", "FORM3"),
-            "[old FORM3 copy]\r\n[FORM3]\r\ny=2\r\n")
-      << "the first header that contains the name, wherever in the line";
 
-  for (const std::string untouched :
-       {"[FORM1]\nName=a\n", "[form5]\nName=a\n", "[FORM5]\n[FORM6]\nx=1\n", "Name=a\n[DIR]\nInput=/x"}) {
-    EXPECT_EQ(ProfileClearSection(untouched, "FORM5"), untouched) << "no header, no body or another case";
+  // The section is the one the reader reads: the whole name, any letter case, every copy of it.
+  const struct {
+    const char* text;
+    const char* cleared;
+  } named[] = {
+      {"[old FORM3 copy]\nx=1\n[FORM3]\ny=2\n", "[old FORM3 copy]\r\nx=1\r\n[FORM3]\r\n"},
+      {"[FORM30]\nx=1\n[ form3 ]\ny=2\n", "[FORM30]\r\nx=1\r\n[ form3 ]\r\n"},
+      {"[FORM3]\nx=1\n[A]\nz=0\n[Form3]\ny=2\n", "[FORM3]\r\n[A]\r\nz=0\r\n[Form3]\r\n"},
+  };
+  for (const auto& c : named) {
+    EXPECT_EQ(ProfileClearSection(c.text, "FORM3"), c.cleared) << c.text;
+    EXPECT_EQ(ProfileRead(*ProfileClearSection(c.text, "FORM3"), "FORM3", "y"), std::nullopt) << c.text;
+  }
+
+  for (const std::string untouched : {"[FORM1]\nName=a\n", "[FORM55]\nName=a\n", "[FORM5]\n[FORM6]\nx=1\n",
+                                      "[FORM5 copy]\nx=1\n", "Name=a\n[DIR]\nInput=/x"}) {
+    EXPECT_EQ(ProfileClearSection(untouched, "FORM5"), untouched) << "no such section or no body";
   }
   EXPECT_EQ(ProfileClearSection("", "FORM1"), std::nullopt) << "an empty file has no line to keep";
 }
@@ -164,6 +176,18 @@ TEST(LayoutPatterns, WriteThenReadGivesThePatternBackAndTouchesNoOtherPattern) {
   EXPECT_EQ(ReadLayoutPattern(WriteLayoutPattern(before, 4, odd), 0).name, "START");
 }
 
+TEST(LayoutPatterns, LongPathsComeBackWhole) {
+  // Paths well past 255 bytes: a cut one would open some other file, or the default work file.
+  const std::string deep = "/home/u/" + std::string(300, 'd') + "/" + std::string(200, 'e');
+  LayoutRecord r = ThreeWindows();
+  r.file = deep + "/face.ico";
+  r.children[0].file = deep + "/one.wrk";
+  const LayoutPattern p = ReadLayoutPattern(WriteLayoutPattern("", 1, r), 1);
+  EXPECT_EQ(p.file, r.file);
+  ASSERT_EQ(p.children.size(), 3u);
+  EXPECT_EQ(p.children[0].file, r.children[0].file);
+}
+
 TEST(LayoutPatterns, HandEditedPatternsReadSafely) {
   const std::string text =
       "[FORM1]\n"
@@ -180,7 +204,7 @@ TEST(LayoutPatterns, HandEditedPatternsReadSafely) {
       "[FORM5]\nMainVisible=True\nnForm=-3\nChld1=Form1\n";
   const LayoutPattern p = ReadLayoutPattern(text, 1);
   EXPECT_EQ(p.mainVisible, false);
-  EXPECT_EQ(p.mainTop, std::numeric_limits<double>::infinity());
+  EXPECT_EQ(p.mainTop, INT_MAX) << "held to the range of an int at once";
   EXPECT_EQ(p.mainLeft, std::nullopt) << "missing: the window keeps that coordinate";
   ASSERT_EQ(p.children.size(), 2u) << "only the known names within the count";
   EXPECT_EQ(p.children[0], (LayoutChild{"Form3", INT_MIN, 22, ""})) << "no file for a window without one";
@@ -218,7 +242,17 @@ TEST(LayoutPatterns, PositionsComeBackOntoAScreen) {
 
   EXPECT_EQ(TwipsToPixels(1500), 100);
   EXPECT_EQ(TwipsToPixels(-22.5), -2);
-  EXPECT_EQ(TwipsToPixels(1e300), INT_MAX);
+  // Whatever a hand put into the file, a window of any size placed there has coordinates an int holds.
+  constexpr std::int64_t kLargestWindow = 1 << 24;
+  for (const double twips :
+       {1e30, -1e30, 1e300, std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+        std::numeric_limits<double>::quiet_NaN(), double{INT_MAX}, double{INT_MIN}}) {
+    const std::int64_t at = TwipsToPixels(twips);
+    EXPECT_LE(at + kLargestWindow, INT_MAX) << twips;
+    EXPECT_GE(at - kLargestWindow, INT_MIN) << twips;
+  }
+  EXPECT_EQ(TwipsToPixels(1e30), kFarthestPixel);
+  EXPECT_EQ(TwipsToPixels(std::numeric_limits<double>::quiet_NaN()), 0);
   EXPECT_EQ(PixelsToTwips(100), 1500);
 }
 

@@ -110,10 +110,16 @@ TEST(WorkFile, ExtensionIsAddedOnlyWhenMissing) {
     const char* expected;
   };
   const Case cases[] = {
-      {"x", ".wrk", "x.wrk"},         {"/a/b.WRK", ".wrk", "/a/b.WRK"},
-      {"a.Wrk", ".wrk", "a.Wrk"},     {"a.wrk.bak", ".wrk", "a.wrk.bak"},
-      {"a.wr", ".wrk", "a.wr.wrk"},   {"保管.W24", ".w24", "保管.W24"},
+      {"x", ".wrk", "x.wrk"},
+      {"/a/b.WRK", ".wrk", "/a/b.WRK"},
+      {"a.Wrk", ".wrk", "a.Wrk"},
+      {"a.wrk.bak", ".wrk", "a.wrk.bak"},
+      {"a.wr", ".wrk", "a.wr.wrk"},
+      {"保管.W24", ".w24", "保管.W24"},
       {"p.wrk", ".msk", "p.wrk.msk"},
+      // Only the file's own name counts: a folder with the extension in its name does not.
+      {"/home/u/my.icons/face", ".ico", "/home/u/my.icons/face.ico"},
+      {"/a.wrk/b", ".wrk", "/a.wrk/b.wrk"},
   };
   for (const Case& c : cases) EXPECT_EQ(WithWorkExtension(c.name, c.ext), c.expected) << c.name;
 }

@@ -494,6 +494,7 @@ TEST_F(ScreenSettingsUnwritable, ReadOnlySettingsAreNeitherSavedNorCleared) {
   EXPECT_FALSE(f->isUnloaded()) << "not closed as if saved";
   ui.yesNoAnswers = {true};
   run(f, "mnuDel");
+  EXPECT_EQ(ui.messages.last(), "SAVEできませんでした。") << "a 削除 that did not happen says so";
   EXPECT_EQ(f->Text1[1]->text(), "keep") << "still in the file";
   EXPECT_EQ(ini(), before);
 }
