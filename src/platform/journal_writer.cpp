@@ -24,6 +24,12 @@ namespace {
 const QString kJournalSuffix = QStringLiteral(".pfj");
 const QString kLockSuffix = QStringLiteral(".lock");
 
+// A process's journal and what it set aside.
+QStringList JournalsOf(const QString& folder, const QString& stem) {
+  return QDir(folder).entryList({stem + kJournalSuffix, stem + QStringLiteral(".*") + kJournalSuffix},
+                                QDir::Files);
+}
+
 // The owner's name: everything before the first dot.
 QString StemOf(const QString& fileName) {
   return fileName.left(fileName.indexOf(QLatin1Char('.')));
@@ -124,18 +130,14 @@ QString JournalStore::moveUnreadable(const QString& path) {
 
 void JournalStore::releaseOrphans() {
   for (const auto& [stem, fd] : orphanLocks_) {
-    const QStringList left =
-        QDir(folder_).entryList({stem + QStringLiteral(".*") + kJournalSuffix}, QDir::Files);
-    if (left.isEmpty()) ::unlink(LocalPath(pathFor(stem, kLockSuffix)).c_str());
+    if (JournalsOf(folder_, stem).isEmpty()) ::unlink(LocalPath(pathFor(stem, kLockSuffix)).c_str());
     ::close(fd);
   }
   orphanLocks_.clear();
 }
 
 void JournalStore::removeOwnFiles() {
-  for (const QString& name :
-       QDir(folder_).entryList({stem_ + QStringLiteral(".*") + kJournalSuffix}, QDir::Files))
-    ::unlink(LocalPath(pathFor(name, {})).c_str());
+  for (const QString& name : JournalsOf(folder_, stem_)) ::unlink(LocalPath(pathFor(name, {})).c_str());
   ::unlink(LocalPath(pathFor(stem_, kLockSuffix)).c_str());
 }
 
