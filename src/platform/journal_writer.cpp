@@ -73,8 +73,12 @@ std::unique_ptr<JournalStore> JournalStore::open(const QString& folder, QString*
   if (folder.isEmpty()) return fail(QStringLiteral("no folder"));
   if (!QDir().mkpath(folder)) return fail(QStringLiteral("cannot create the folder"));
   if (!QFileInfo(folder).isWritable()) return fail(QStringLiteral("the folder is not writable"));
-  const QString stem =
-      QStringLiteral("journal-%1-%2").arg(::getpid()).arg(QDateTime::currentMSecsSinceEpoch());
+  // The start time tells a reused process number apart; the count, sessions of one process (tests).
+  static std::atomic<int> sessions{0};
+  const QString stem = QStringLiteral("journal-%1-%2-%3")
+                           .arg(::getpid())
+                           .arg(QDateTime::currentMSecsSinceEpoch())
+                           .arg(sessions++);
   const QString lock = QDir(folder).filePath(stem + kLockSuffix);
   const int fd = TakeLock(lock);
   if (fd < 0) return fail(QString::fromLocal8Bit(std::strerror(errno)));

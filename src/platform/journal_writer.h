@@ -1,6 +1,6 @@
 // Where the recovery journal lives, who owns which journal, and the writer that keeps it up to date.
 //
-// Every running editor has a name of its own, journal-<pid>-<start time>, and holds an flock on
+// Every running editor has a name of its own, journal-<pid>-<start time>-<n>, and holds an flock on
 // <name>.lock for as long as it runs; its journal is <name>.pfj, journals it was offered and set aside are
 // <name>.declined-<n>.pfj. A journal whose owner's lock can be taken belongs to a process that is no
 // longer running: that is the one test, so two editors never take each other's journals, and a reused
