@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
@@ -71,7 +72,10 @@ std::unique_ptr<JournalStore> JournalStore::open(const QString& folder, QString*
     return nullptr;
   };
   if (folder.isEmpty()) return fail(QStringLiteral("no folder"));
+  const bool existed = QFileInfo(folder).isDir();
   if (!QDir().mkpath(folder)) return fail(QStringLiteral("cannot create the folder"));
+  // A folder made here holds nobody's work but this user's.
+  if (!existed) QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   if (!QFileInfo(folder).isWritable()) return fail(QStringLiteral("the folder is not writable"));
   // The start time tells a reused process number apart; the count, sessions of one process (tests).
   static std::atomic<int> sessions{0};

@@ -4,6 +4,9 @@
 #include <QFile>
 
 #include "archive/work_archive.h"
+#include "fullcolour/full_colour_archive.h"
+#include "fullcolour/full_colour_window.h"
+#include "fullcolour/mask_archive.h"
 #include "model/file_io.h"
 #include "model/history.h"
 #include "platform/local_path.h"
@@ -106,6 +109,50 @@ TEST_F(Recovery, AKilledSessionComesBackWithItsHistoryAndArchive) {
   EXPECT_EQ(restored->windowTitle(), QStringLiteral("保管庫　1"));
   EXPECT_EQ(ReadWholeFile(LocalPath(folder.filePath(QStringLiteral("kept.wrk")))), slotFile);
   EXPECT_TRUE(CaptureRecoveryState(*app).archives.empty());
+}
+
+TEST_F(Recovery, TheFullColourWorkAndItsArchivesComeBack) {
+  startJournal();
+  auto open = [this](const char* name) {
+    Form* form = app->createByName(QString::fromLatin1(name));
+    if (form && !form->wasActivated()) form->activate();
+    return form;
+  };
+  auto take = [](Form* archive, int slot) {
+    QTest::mouseDClick(archive->clientArea(), Qt::RightButton, Qt::NoModifier,
+                       ArchiveWindow::cellOrigin(slot) + QPoint(10, 10));
+  };
+  clickCell(4, 4);
+  key(Qt::Key_C);
+  auto* icon = static_cast<Form20*>(open("Form20"));
+  ASSERT_NE(icon, nullptr);
+  ASSERT_TRUE(icon->selectSize(1));
+  const QPoint work = icon->workAreaOrigin();
+  for (int y = 0; y < 64; ++y) {
+    for (int x = 0; x < 64; ++x)
+      icon->client().setPixel(work.x() + x, work.y() + y, Rgb(4 * x, 4 * y, x ^ y));
+  }
+  icon->client().setPixel(3, 300, Rgb(1, 2, 3));  // in the 128 x 128 slot
+  take(open("Form21"), 2);                        // the editor's picture
+  ASSERT_TRUE(icon->selectSize(0));
+  take(open("Form23"), 5);  // the work area
+  state().FullColourMask.assign(128, 0x3C);
+  take(open("Form24"), 9);  // the icon's mask
+  const RecoveryState before = CaptureRecoveryState(*app);
+  ASSERT_TRUE(before.fullColour);
+  ASSERT_EQ(before.archives.size(), 3u);
+  journal->writer()->writeNow();
+  crash();
+
+  ui.yesNoAnswers = {true};
+  startAgain();
+  EXPECT_TRUE(CaptureRecoveryState(*app) == before);
+  for (const char* name : {"Form21", "Form23", "Form24"}) {
+    auto* archive = qobject_cast<ArchiveWindow*>(app->forms.findByName(QString::fromLatin1(name)));
+    ASSERT_NE(archive, nullptr) << name;
+    EXPECT_TRUE(archive->windowTitle().endsWith(QStringLiteral("1 *")))
+        << archive->windowTitle().toStdString();
+  }
 }
 
 TEST_F(Recovery, ACleanEndLeavesNothingToOffer) {
