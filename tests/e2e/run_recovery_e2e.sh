@@ -100,12 +100,17 @@ for _ in $(seq 100); do
 done
 [ -n "$box" ] || fail "the restart did not ask about the journal"
 sleep 0.5
+[ -n "${PF_E2E_SHOTS:-}" ] && import -window "$box" "$PF_E2E_SHOTS/question.png"
 xdotool windowfocus --sync "$box" 2>/dev/null || true
 xdotool key Return  # はい is the default button
 restored=$(wait_for_window '保管庫　1 \*')
 [ -n "$restored" ] || fail "the archive did not come back marked unsaved"
 wid=$(xdotool search --onlyvisible --name '^Pictoforge$' | head -n 1)
 sleep 1
+if [ -n "${PF_E2E_SHOTS:-}" ]; then
+  import -window "$wid" "$PF_E2E_SHOTS/editor.png"
+  import -window "$restored" "$PF_E2E_SHOTS/archive.png"
+fi
 
 # The picture, saved through the File menu.
 xdotool windowfocus --sync "$wid" 2>/dev/null || fail "could not focus the restored editor"
