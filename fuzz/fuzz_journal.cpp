@@ -47,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const std::vector<std::uint8_t> journal = pf::EncodeJournal(Written());
   if (size < 2) return 0;
   std::vector<std::uint8_t> damaged = journal;
-  damaged.resize(std::min<std::size_t>(journal.size(), static_cast<std::size_t>(data[0] | (data[1] << 8)) * 4));
+  damaged.resize(
+      std::min<std::size_t>(journal.size(), static_cast<std::size_t>(data[0] | (data[1] << 8)) * 4));
   for (std::size_t i = 2; i + 3 <= size && i < 2 + 3 * 3; i += 3) {
     const std::size_t bit = static_cast<std::size_t>(data[i] | (data[i + 1] << 8) | (data[i + 2] << 16));
     if (bit / 8 < damaged.size()) damaged[bit / 8] ^= static_cast<std::uint8_t>(1u << (bit % 8));
