@@ -3,6 +3,9 @@
 // Starts the editor, opening FILE as the File menu's open command would. When an editor is already
 // listening on the file-name channel, FILE goes to that editor instead and this process ends at once:
 // a file manager's "Open with" then reuses the open window rather than starting a second one.
+//
+// Unsaved work is kept in a recovery journal while the editor runs; what a session that did not end
+// cleanly left is offered back at the start (app/recovery.h).
 #include <QApplication>
 #include <QFileInfo>
 #include <QTimer>
