@@ -79,9 +79,13 @@ archive=$(wait_for_window '保管庫　1')
 sleep 0.5
 menu_height=$(( $(height_of "$archive") - 328 ))
 xdotool mousemove --window "$archive" 75 $((menu_height + 16)) click --repeat 2 --delay 80 3
-# The journal catches up within about a second.
-sleep 2.5
+# The journal catches up within about a second; with the archive's slots it outgrows a work file.
+journal_size() {
+  find "$work" -maxdepth 1 -name 'journal-*.pfj' -printf '%s\n' | head -n 1
+}
+for _ in $(seq 100); do [ "$(journal_size)" -gt 11521 ] 2>/dev/null && break; sleep 0.1; done
 [ "$(journals)" = 1 ] || fail "no journal after the edits (found $(journals))"
+[ "$(journal_size)" -gt 11521 ] || fail "the journal does not hold the archive ($(journal_size) bytes)"
 
 kill -9 "$app_pid"
 wait "$app_pid" 2>/dev/null || true
