@@ -99,7 +99,7 @@ name = '/home/u/アイコン.ico'.encode()
 picture = section(b'PICT', bytes(rng.randrange(16) for _ in range(1024)) + palette() +
                   bytes(rng.randrange(256) for _ in range(128)) + bytes(rng.randrange(2) for _ in range(1024)) +
                   struct.pack('<iB', 3, 1) + struct.pack('<I', len(name)) + name)
-history = section(b'HIST', struct.pack('<ii', 1, 1) + bytes(1024) + struct.pack('<I', 2) + record() + record())
+history = section(b'HIST', struct.pack('<ii', 1, 1) + bytes(1024) + struct.pack('<IB', 2, 0) + record() + record())
 archive = section(b'ARCH', struct.pack('<BiI', 4, 2, 0) + struct.pack('<I', 2560) + msk)
 write('journal', 'picture.pfj', journal(picture))
 write('journal', 'all.pfj', journal(picture, history, archive))

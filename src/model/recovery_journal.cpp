@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/full_colour_work_files.h"
+#include "model/packing.h"
 #include "model/work_file.h"
 
 namespace pf {
@@ -175,17 +176,33 @@ std::optional<JournalPicture> DecodePicture(Reader& r) {
   return p;
 }
 
+// Record pixels are palette numbers 0..15 and travel packed two a byte, as in the icon file; only a
+// history holding anything else keeps a byte a pixel, so that it reads back exactly.
+bool AllPalettePixels(const std::vector<HistoryRecord>& records) {
+  return std::all_of(records.begin(), records.end(), [](const HistoryRecord& r) {
+    return std::all_of(r.pixels.begin(), r.pixels.end(), [](std::uint8_t p) { return p < 16; });
+  });
+}
+
 std::vector<std::uint8_t> EncodeHistory(const JournalHistory& h) {
   std::vector<std::uint8_t> out;
-  out.reserve(16 + kPixelCount + kRecordSize * h.records.size());
+  out.reserve(17 + kPixelCount + kRecordSize * h.records.size());
   Writer w(out);
   w.i32(h.index);
   w.i32(h.last);
   w.bytes(h.snapshot);
   w.u32(static_cast<std::uint32_t>(h.records.size()));
+  const bool packed = AllPalettePixels(h.records);
+  w.u8(packed ? 1 : 0);
+  std::array<std::uint8_t, kPackedSize> packedPixels{};
   for (const HistoryRecord& record : h.records) {
     w.palette(record.palette);
-    w.bytes(record.pixels);
+    if (packed) {
+      PackPixels32(record.pixels, packedPixels);
+      w.bytes(packedPixels);
+    } else {
+      w.bytes(record.pixels);
+    }
     w.bytes(record.mask);
   }
   return out;
@@ -202,10 +219,16 @@ std::optional<JournalHistory> DecodeHistory(Reader& r) {
       count != static_cast<std::uint32_t>(h.last + 1)) {
     return std::nullopt;
   }
+  const std::uint8_t pixelForm = r.u8();
+  if (pixelForm > 1) return std::nullopt;
   h.records.resize(count);
   for (HistoryRecord& record : h.records) {
     record.palette = r.palette();
-    r.into(record.pixels);
+    if (pixelForm == 1) {
+      UnpackPixels32(r.take(kPackedSize), record.pixels);
+    } else {
+      r.into(record.pixels);
+    }
     r.into(record.mask);
   }
   if (!r.ok()) return std::nullopt;

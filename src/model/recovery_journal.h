@@ -6,7 +6,8 @@
 // payload, then the payload. Each section stands on its own: one that is cut off or whose checksum fails
 // is dropped whole and the others are still used, so a damaged journal never yields anything that was
 // not written. Archive slots travel as the bytes of their work files (.wrk, .w24, .msk), the history as
-// its records exactly as the undo history keeps them.
+// its records exactly as the undo history keeps them (pixels packed two a byte when they are all palette
+// numbers, as they are in practice).
 #pragma once
 
 #include <array>

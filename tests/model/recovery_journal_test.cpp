@@ -78,10 +78,17 @@ TEST(RecoveryJournal, RoundTripsEveryKindOfSection) {
   for (auto& c : f.workArea) c = rng() & 0xFFFFFF;
   s.fullColour = f;
 
-  const JournalReadResult r = DecodeJournal(EncodeJournal(s));
+  const std::vector<std::uint8_t> bytes = EncodeJournal(s);
+  const JournalReadResult r = DecodeJournal(bytes);
   EXPECT_TRUE(r.recognised);
   EXPECT_EQ(r.droppedSections, 0);
   EXPECT_TRUE(r.state == s);
+
+  // A pixel beyond the palette numbers keeps its record a byte a pixel, so it too reads back exactly.
+  s.history->records[17].pixels[300] = 0x9C;
+  const std::vector<std::uint8_t> unpacked = EncodeJournal(s);
+  EXPECT_EQ(unpacked.size(), bytes.size() + std::size_t{kHistorySize} * kPackedSize);
+  EXPECT_TRUE(DecodeJournal(unpacked).state == s);
 }
 
 TEST(RecoveryJournal, NotAJournalIsNotRecognised) {
