@@ -2,7 +2,14 @@
 // painted main window.
 #include <benchmark/benchmark.h>
 
+#include <QDir>
+#include <random>
+
+#include "app/recovery.h"
+#include "archive/work_archive.h"
 #include "bench_program.h"
+#include "model/file_io.h"
+#include "platform/local_path.h"
 
 namespace {
 
@@ -18,6 +25,85 @@ void TypedDigit(benchmark::State& state) {
   }
 }
 BENCHMARK(TypedDigit)->Unit(benchmark::kMicrosecond);
+
+// The same with the recovery journal on: each digit notes the change as a key press does, and the
+// snapshot its timer takes once a second (the digit's processEvents runs it) is part of the figure.
+void TypedDigitWithJournal(benchmark::State& state) {
+  Program p;
+  pf::SessionJournal journal(*p.app, p.folder.filePath(QStringLiteral("state")));
+  journal.offerAndStart();
+  int digit = 0;
+  for (auto _ : state) {
+    p.ic->Form_KeyDown(48 + (digit++ % 10), 0);
+    p.ic->MoveCaret(p.ic->CX + 8, p.ic->CY);
+    p.app->workChanged();
+  }
+  journal.end();
+}
+BENCHMARK(TypedDigitWithJournal)->Unit(benchmark::kMicrosecond);
+
+// A full undo history and five archives with unsaved slots, each over a work file of its own on disk.
+struct JournalledProgram {
+  Program p;
+  std::vector<pf::Form10*> archives;
+
+  JournalledProgram() {
+    std::mt19937 random(3);
+    for (int n = 0; n < 5; ++n) {
+      auto* archive = p.app->create<pf::Form10>();
+      if (!archive->wasActivated()) archive->activate();
+      archives.push_back(archive);
+    }
+    for (int digit = 0; digit < 260; ++digit) {
+      for (int k = 0; k < pf::kPixelCount; k += 97) p.app->state.IconPixels[k] = std::uint8_t(random() % 16);
+      p.ic->RedisplayAll(1);
+    }
+    for (int n = 0; n < 5; ++n) {
+      // Saved through its menu, then changed: the slots differ from the file on disk.
+      p.ui.fileAnswers = {p.folder.filePath(QStringLiteral("a%1.wrk").arg(n))};
+      archives[n]->mnuFSAVE_Click();
+      archives[n]->Option1[1]->setChecked(true);
+      archives[n]->mnuGET_Click();
+    }
+  }
+};
+
+// What the timer does on the user's thread once a second while work changes.
+void JournalSnapshot(benchmark::State& state) {
+  JournalledProgram j;
+  for (auto _ : state) benchmark::DoNotOptimize(pf::CaptureRecoveryState(*j.p.app));
+  state.counters["journal_bytes"] =
+      static_cast<double>(pf::EncodeJournal(pf::CaptureRecoveryState(*j.p.app)).size());
+}
+BENCHMARK(JournalSnapshot)->Unit(benchmark::kMicrosecond);
+
+// What the worker thread does with it: encode and write with the atomic writer (flushed to disk).
+void JournalEncodeAndWrite(benchmark::State& state) {
+  JournalledProgram j;
+  const pf::RecoveryState snapshot = pf::CaptureRecoveryState(*j.p.app);
+  const std::string path = pf::LocalPath(j.p.folder.filePath(QStringLiteral("journal.pfj")));
+  for (auto _ : state) pf::WriteFileAtomically(path, pf::EncodeJournal(snapshot));
+}
+BENCHMARK(JournalEncodeAndWrite)->Unit(benchmark::kMillisecond);
+
+// Taking the picture into an archive slot, without and with the journal's notice of it.
+void ArchiveTake(benchmark::State& state) {
+  Program p;
+  std::unique_ptr<pf::SessionJournal> journal;
+  if (state.range(0)) {
+    journal = std::make_unique<pf::SessionJournal>(*p.app, p.folder.filePath(QStringLiteral("state")));
+    journal->offerAndStart();
+  }
+  auto* archive = p.app->create<pf::Form10>();
+  if (!archive->wasActivated()) archive->activate();
+  archive->Option1[1]->setChecked(true);
+  for (auto _ : state) {
+    archive->mnuGET_Click();
+    p.app->workChanged();
+  }
+  if (journal) journal->end();
+}
+BENCHMARK(ArchiveTake)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void MoveCaretOnly(benchmark::State& state) {
   Program p;

@@ -92,3 +92,21 @@ def one_image(size, data):
 # The larger headers other programs write, one with its rows top row first.
 write('full_colour_icon', 'v5_top_down32.ico', one_image(32, info(32, -64, 24, size=124) + bytes(84) + full_colour(32)))
 write('full_colour_icon', 'v4_64.ico', one_image(64, info(64, 128, 24, size=108) + bytes(68) + full_colour(64)))
+import zlib
+def section(tag, payload):
+    head = tag + struct.pack('<I', len(payload))
+    return head + struct.pack('<I', zlib.crc32(payload, zlib.crc32(head))) + payload
+def journal(*sections):
+    return b'PFJ\x1a' + struct.pack('<HH', 1, 0) + b''.join(sections)
+def record():
+    return palette() + bytes(rng.randrange(16) for _ in range(1024)) + bytes(rng.randrange(256) for _ in range(128))
+name = '/home/u/アイコン.ico'.encode()
+picture = section(b'PICT', bytes(rng.randrange(16) for _ in range(1024)) + palette() +
+                  bytes(rng.randrange(256) for _ in range(128)) + bytes(rng.randrange(2) for _ in range(1024)) +
+                  struct.pack('<iB', 3, 1) + struct.pack('<I', len(name)) + name)
+history = section(b'HIST', struct.pack('<ii', 1, 1) + bytes(1024) + struct.pack('<IB', 2, 0) + record() + record())
+archive = section(b'ARCH', struct.pack('<BiI', 4, 2, 0) + struct.pack('<I', 2560) + msk)
+write('journal', 'picture.pfj', journal(picture))
+write('journal', 'all.pfj', journal(picture, history, archive))
+write('journal', 'cut.pfj', journal(picture, history, archive)[:3000])
+write('journal', 'empty.pfj', journal())

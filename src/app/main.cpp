@@ -3,12 +3,16 @@
 // Starts the editor, opening FILE as the File menu's open command would. When an editor is already
 // listening on the file-name channel, FILE goes to that editor instead and this process ends at once:
 // a file manager's "Open with" then reuses the open window rather than starting a second one.
+//
+// Unsaved work is kept in a recovery journal while the editor runs; what a session that did not end
+// cleanly left is offered back at the start (app/recovery.h).
 #include <QApplication>
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
 
 #include "app/app.h"
+#include "app/recovery.h"
 #include "editor/main_window.h"
 #include "platform/editor_link.h"
 #include "platform/file_name_sender.h"
@@ -61,6 +65,12 @@ int main(int argc, char** argv) {
   // The program ends when the main window closes, whatever else is still open or hidden.
   QApplication::setQuitOnLastWindowClosed(false);
   QObject::connect(app.start(), &QObject::destroyed, &application, &QCoreApplication::quit);
+  std::unique_ptr<pf::SessionJournal> journal;
+  if (!pf::JournalTurnedOff(app.settings)) {
+    journal = std::make_unique<pf::SessionJournal>(app, pf::JournalFolder(folder.perUser, folder.path));
+    // Once the editor is up, before a file named on the command line opens over what comes back.
+    QTimer::singleShot(0, &application, [&journal] { journal->offerAndStart(); });
+  }
   if (!file.isEmpty()) {
     // After whatever the start-up has queued, so that the file is what the editor shows.
     QTimer::singleShot(0, &application, [&app, file, shown = args[0]] {
@@ -72,5 +82,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pictoforge: %s: not a 16-colour icon or bitmap\n", qPrintable(shown));
     });
   }
-  return QApplication::exec();
+  const int status = QApplication::exec();
+  // A clean end: nothing is left to offer at the next start.
+  if (journal) journal->end();
+  return status;
 }

@@ -81,7 +81,12 @@ void ArchiveWindow::Form_Activate() {
   if (!firstActivation()) return;
   paintColumnsBlack();
   if (WorkFile.isEmpty()) WorkFile = app().programFile(QStringLiteral("pf") + ArchiveNumber + extension_);
-  LoadWorkFile();
+  if (restoredBytes_) {
+    loadWorkFileBytes(*restoredBytes_);
+    restoredBytes_.reset();
+  } else {
+    LoadWorkFile();
+  }
   refresh();
 }
 
@@ -91,12 +96,43 @@ std::optional<std::vector<std::uint8_t>> ArchiveWindow::readWorkFile(const QStri
   return ReadFileStart(LocalPath(path), workFileSize());
 }
 
+void ArchiveWindow::restoreSlots(int number, const QString& workFile, std::vector<std::uint8_t> bytes) {
+  const QString wanted = captionBase_ + QString::number(number);
+  bool taken = false;
+  for (const Form* f : app().forms.forms()) {
+    if (f != this && !f->isUnloaded() && f->windowTitle().contains(wanted)) taken = true;
+  }
+  if (!taken) {
+    ArchiveNumber = QString::number(number);
+    ArchiveName = wanted;
+  }
+  WorkFile = workFile;
+  lastFile_ = workFile;
+  QString caption = ArchiveName;
+  const QString standard = app().programFile(QStringLiteral("pf") + ArchiveNumber + extension_);
+  if (!workFile.isEmpty() && workFile != standard)
+    caption += QStringLiteral("   ") + QFileInfo(workFile).fileName();
+  setWindowTitle(caption);
+  restoredBytes_ = std::move(bytes);
+  setUnsavedMark(true);
+}
+
+void ArchiveWindow::setUnsavedMark(bool unsaved) {
+  static const QString kMark = QStringLiteral(" *");
+  QString caption = windowTitle();
+  if (markedUnsaved_ && caption.endsWith(kMark)) caption.chop(kMark.size());
+  markedUnsaved_ = unsaved;
+  setWindowTitle(unsaved ? caption + kMark : caption);
+}
+
 void ArchiveWindow::LoadWorkFile() {
   const std::optional<std::vector<std::uint8_t>> bytes = readWorkFile(WorkFile);
   if (!bytes) {
     if (forgetsMissingWorkFile()) WorkFile.clear();
+    lastFile_.clear();
     return;
   }
+  lastFile_ = WorkFile;
   loadWorkFileBytes(*bytes);
 }
 
@@ -127,7 +163,9 @@ void ArchiveWindow::mnuFOPEN_Click() {
     return;
   }
   WorkFile = *chosen;
+  lastFile_ = WorkFile;
   loadWorkFileBytes(*bytes);
+  markedUnsaved_ = false;
   setWindowTitle(ArchiveName + QStringLiteral("   ") + QFileInfo(WorkFile).fileName());
   DrawAllSlots();
 }
@@ -145,7 +183,10 @@ void ArchiveWindow::mnuFSAVE_Click() {
   const std::vector<std::uint8_t> bytes = workFileBytes();
   if (!WriteFileAtomically(LocalPath(SaveFileName), bytes)) {
     app().ui.message(this, QStringLiteral("Open できません。"));
+    return;
   }
+  lastFile_ = SaveFileName;
+  setUnsavedMark(false);
 }
 
 void ArchiveWindow::mnuEND_Click() {

@@ -32,6 +32,18 @@ class ArchiveWindow : public Form {
   // 0 for none, else 1..20.
   int selectedSlot() const { return SelectedSlot; }
   const QString& archiveName() const { return ArchiveName; }
+  // The number in the caption.
+  int archiveNumber() const { return ArchiveNumber.toInt(); }
+
+  // For the recovery journal: the slots as the work file would hold them, and the file they were last
+  // loaded from or saved to (empty when none).
+  std::vector<std::uint8_t> slotBytes() const { return workFileBytes(); }
+  const QString& lastFile() const { return lastFile_; }
+  // Brings back slots kept by the recovery journal. Called after loading and before the first showing:
+  // the window takes the number (unless an open window's caption has it), the work file name and, in
+  // place of the file's content, these bytes, and its caption says it is unsaved until it is saved.
+  void restoreSlots(int number, const QString& workFile, std::vector<std::uint8_t> bytes);
+  bool markedUnsaved() const { return markedUnsaved_; }
   // The top-left window point of a slot's cell, 1..20.
   static QPoint cellOrigin(int slot);
 
@@ -93,12 +105,16 @@ class ArchiveWindow : public Form {
  private:
   void buildSlotButtons();
   QString workFilter() const;
+  void setUnsavedMark(bool unsaved);
 
   QString captionBase_;
   QString extension_;
   QString SaveFileName;
   QString ArchiveNumber;
   QString ArchiveName;
+  QString lastFile_;
+  std::optional<std::vector<std::uint8_t>> restoredBytes_;
+  bool markedUnsaved_ = false;
 };
 
 }  // namespace pf

@@ -246,6 +246,8 @@ void IC::DoShow() {
   RedisplayAll(1);
   DrawPalettePanel();
   MoveCaret(CX, CY);
+  // Tool windows change the picture through their own controls and then call this.
+  app().workChanged();
 }
 
 void IC::RedisplayAll(int mode) {

@@ -69,6 +69,8 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   void DrawPalettePanel();
   void ShowSelectedColour(int n);
   void LoadDefaultPalette();
+  // Shows a picture, palette and undo history just put back from the recovery journal.
+  void ShowRestoredWork();
 
   // Processes the last message the hook recorded.
   void GetICOFromIFM();

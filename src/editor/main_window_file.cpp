@@ -193,6 +193,16 @@ bool IC::isListening() const {
 void IC::MessageHookProc(const ChannelMessage& message) {
   lastMessage_ = message;
   GetICOFromIFM();
+  app().workChanged();
+}
+
+void IC::ShowRestoredWork() {
+  // The history came back with its snapshot, so this redisplay stores no record of its own.
+  RedisplayAll(1);
+  updateHistoryLabel();
+  afterLoad(true);
+  if (FileName.isEmpty()) setStatusPanel(2, QStringLiteral("New"));
+  setStatusPanel(3, QStringLiteral("透明色=%1").arg(S.TransparentIndex));
 }
 
 void IC::GetICOFromIFM() {

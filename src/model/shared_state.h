@@ -31,6 +31,8 @@ struct HistoryRecord {
   Palette palette{};
   std::array<std::uint8_t, kPixelCount> pixels{};
   std::array<std::uint8_t, kMaskSize> mask{};
+
+  friend bool operator==(const HistoryRecord&, const HistoryRecord&) = default;
 };
 
 using DirEntry = std::array<std::uint8_t, 16>;

@@ -5,6 +5,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <map>
 #include <utility>
 
@@ -49,6 +50,13 @@ class AppContext {
 
   // Lets pending window events run.
   void processEvents();
+
+  // Something the recovery journal keeps may have changed: a picture, a palette, the undo history or an
+  // archive's slots. Called after every user command and redisplay, so the handler must stay cheap.
+  void workChanged() {
+    if (workChanged_) workChanged_();
+  }
+  void setWorkChangedHandler(std::function<void()> handler) { workChanged_ = std::move(handler); }
 
   // Creates a new instance of a window and waits until it closes, with the other windows blocked
   // meanwhile. The modality is set before the window is first shown: Qt ignores a change on a visible one.
@@ -123,6 +131,7 @@ class AppContext {
   QString programFolder_;
   QString channelPath_;
   std::map<QString, QPointer<Form>> singles_;
+  std::function<void()> workChanged_;
 };
 
 }  // namespace pf

@@ -48,13 +48,17 @@ void ClientArea::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void ClientArea::mouseReleaseEvent(QMouseEvent* e) {
+  AppContext& app = form_.app();
   form_.Form_MouseUp(ButtonOf(e->button()), ShiftStateOf(e->modifiers()), Coordinate(e->position().x()),
                      Coordinate(e->position().y()));
+  app.workChanged();
 }
 
 void ClientArea::mouseDoubleClickEvent(QMouseEvent* e) {
+  AppContext& app = form_.app();
   mousePressEvent(e);
   form_.Form_DblClick();
+  app.workChanged();
 }
 
 void ClientArea::keyPressEvent(QKeyEvent* e) {
@@ -63,7 +67,9 @@ void ClientArea::keyPressEvent(QKeyEvent* e) {
     QWidget::keyPressEvent(e);
     return;
   }
+  AppContext& app = form_.app();
   form_.Form_KeyDown(code, ShiftStateOf(e->modifiers()));
+  app.workChanged();
 }
 
 void ClientArea::dragEnterEvent(QDragEnterEvent* e) {
@@ -78,7 +84,9 @@ void ClientArea::dropEvent(QDropEvent* e) {
   if (!files.isEmpty()) {
     e->acceptProposedAction();
     form_.dropPosition_ = e->position().toPoint();
+    AppContext& app = form_.app();
     form_.Form_OLEDragDrop(files);
+    app.workChanged();
   }
 }
 
@@ -133,8 +141,10 @@ QAction* Form::addMenuItem(QWidget* menu, const QString& name, const QString& ca
       // Dialogs the command opens are titled after it.
       const QString outer = std::exchange(runningCommand_, CaptionWithoutAccelerator(action->text()));
       const QPointer<Form> self = this;
+      AppContext& app = app_;
       handler();
       if (!self.isNull()) runningCommand_ = outer;
+      app.workChanged();
     });
   } else {
     action->setEnabled(false);

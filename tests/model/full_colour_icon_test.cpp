@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -218,7 +219,9 @@ struct Written {
   bool topDown = false;
 };
 Bytes OtherWriters(int edge, const Bytes& pixels, const Bytes& mask, const Written& w) {
-  Bytes file(22 + w.headerSize + 4 * w.used, 0);
+  // The fields are laid out as in a 40-byte header; a shorter header keeps only its first bytes.
+  const std::size_t laidOut = std::max<std::size_t>(w.headerSize, 40);
+  Bytes file(22 + laidOut + 4 * w.used, 0);
   put16(file, 2, 1);
   put16(file, 4, 1);
   file[6] = file[7] = static_cast<std::uint8_t>(edge);
@@ -229,6 +232,7 @@ Bytes OtherWriters(int edge, const Bytes& pixels, const Bytes& mask, const Writt
   put16(file, 36, w.bits);
   put32(file, 38, w.compression);
   put32(file, 54, w.used);
+  file.erase(file.begin() + 22 + w.headerSize, file.begin() + 22 + static_cast<std::ptrdiff_t>(laidOut));
   const auto e = static_cast<std::size_t>(edge);
   for (const auto& [bytes, row] : {std::pair{&pixels, 3 * e}, std::pair{&mask, e / 8}}) {
     for (std::size_t r = 0; r < e; ++r) {

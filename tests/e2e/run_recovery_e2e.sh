@@ -1,0 +1,163 @@
+#!/usr/bin/env bash
+# Work survives a kill: types into the real editor under a private X server, takes the picture into an
+# archive slot, kills the program with SIGKILL, starts it again and answers はい. The picture, a 戻す step
+# and the archive slot are then checked byte for byte through files saved with the program's own menus.
+# Usage: run_recovery_e2e.sh PATH_TO_PICTOFORGE
+set -euo pipefail
+binary=$1
+
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill -9 "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  if [ -n "${PF_E2E_KEEP:-}" ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
+}
+trap cleanup EXIT
+
+# A portable copy: program folder, settings and journal all in its own folder.
+cp "$binary" "$work/pictoforge"
+cp "$(dirname "$binary")/Pal.pal" "$work/Pal.pal"
+mkdir -m 700 "$work/runtime" "$work/home"
+export XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home" XDG_STATE_HOME="$work/home/state"
+export XDG_CONFIG_HOME="$work/home/config"
+unset PICTOFORGE_NO_JOURNAL
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+export QT_QPA_PLATFORM=xcb
+
+fail() {
+  echo "recovery e2e: $*" >&2
+  cat "$work/app.log" >&2 || true
+  exit 1
+}
+wait_for_window() {  # NAME: prints the id of the visible window whose title matches
+  local id=""
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  echo "$id"
+}
+height_of() {  # ID
+  xdotool getwindowgeometry "$1" | awk '/Geometry:/ { split($2, g, "x"); print g[2] }'
+}
+width_of() {  # ID
+  xdotool getwindowgeometry "$1" | awk '/Geometry:/ { split($2, g, "x"); print g[1] }'
+}
+journals() {
+  find "$work" -maxdepth 1 -name 'journal-*.pfj' | wc -l
+}
+# Saves through a file dialog the command at hand has opened: types the name and confirms.
+answer_save_dialog() {  # PATH
+  sleep 1
+  xdotool type --delay 20 "$1"
+  xdotool key Return
+  for _ in $(seq 50); do [ -s "$1" ] && break; sleep 0.1; done
+  [ -s "$1" ]
+}
+
+"$work/pictoforge" >"$work/app.log" 2>&1 &
+app_pid=$!
+wid=$(wait_for_window '^Pictoforge$')
+[ -n "$wid" ] || fail "no window titled Pictoforge appeared"
+sleep 1
+xdotool windowfocus --sync "$wid" 2>/dev/null || fail "could not focus the editor"
+
+# 1, 2 and 3 along the top row: three undo records.
+xdotool key 1 Right 2 Right 3
+sleep 0.3
+# The archive (保管庫(&A)); a right double click on slot 1 takes the picture into it.
+xdotool key alt+a
+archive=$(wait_for_window '保管庫　1')
+[ -n "$archive" ] || fail "no archive window appeared"
+sleep 0.5
+menu_height=$(( $(height_of "$archive") - 328 ))
+xdotool mousemove --window "$archive" 75 $((menu_height + 16)) click --repeat 2 --delay 80 3
+# The journal catches up within about a second; with the archive's slots it outgrows a work file.
+journal_size() {
+  find "$work" -maxdepth 1 -name 'journal-*.pfj' -printf '%s\n' | head -n 1
+}
+for _ in $(seq 100); do [ "$(journal_size)" -gt 11521 ] 2>/dev/null && break; sleep 0.1; done
+[ "$(journals)" = 1 ] || fail "no journal after the edits (found $(journals))"
+[ "$(journal_size)" -gt 11521 ] || fail "the journal does not hold the archive ($(journal_size) bytes)"
+
+kill -9 "$app_pid"
+wait "$app_pid" 2>/dev/null || true
+app_pid=""
+
+"$work/pictoforge" >>"$work/app.log" 2>&1 &
+app_pid=$!
+# The question: a window titled Pictoforge, lower than the editor.
+box=""
+for _ in $(seq 100); do
+  for id in $(xdotool search --onlyvisible --name '^Pictoforge$' 2>/dev/null || true); do
+    [ "$(height_of "$id")" -lt 500 ] && box=$id
+  done
+  [ -n "$box" ] && break
+  sleep 0.1
+done
+[ -n "$box" ] || fail "the restart did not ask about the journal"
+sleep 0.5
+[ -n "${PF_E2E_SHOTS:-}" ] && import -window "$box" "$PF_E2E_SHOTS/question.png"
+xdotool windowfocus --sync "$box" 2>/dev/null || true
+xdotool key Return  # はい is the default button
+restored=$(wait_for_window '保管庫　1 \*')
+[ -n "$restored" ] || fail "the archive did not come back marked unsaved"
+wid=$(xdotool search --onlyvisible --name '^Pictoforge$' | head -n 1)
+sleep 1
+if [ -n "${PF_E2E_SHOTS:-}" ]; then
+  import -window "$wid" "$PF_E2E_SHOTS/editor.png"
+  import -window "$restored" "$PF_E2E_SHOTS/archive.png"
+fi
+
+# The picture, saved through the File menu.
+xdotool windowfocus --sync "$wid" 2>/dev/null || fail "could not focus the restored editor"
+xdotool key alt+f
+sleep 0.5
+xdotool key s
+answer_save_dialog "$work/after.ico" || fail "the restored picture could not be saved"
+# 戻す, below the picture: one step back.
+xdotool mousemove --window "$wid" 312 $((menu_height + 555)) click 1
+sleep 0.5
+xdotool key alt+f
+sleep 0.5
+xdotool key s
+answer_save_dialog "$work/back.ico" || fail "the picture after 戻す could not be saved"
+# The archive's slots, saved through its ファイル menu (ワークファイルを保存).
+xdotool mousemove --window "$restored" 20 10 click 1
+sleep 0.5
+xdotool key Down Down Down Return
+answer_save_dialog "$work/after.wrk" || fail "the restored archive could not be saved"
+sleep 0.5
+[ -n "$(wait_for_window '^保管庫　1$')" ] || fail "saving did not clear the unsaved mark"
+
+/usr/bin/python3 - "$work" <<'PY' || fail "the restored work is not what was typed"
+import sys
+work = sys.argv[1]
+after = open(work + "/after.ico", "rb").read()
+back = open(work + "/back.ico", "rb").read()
+wrk = open(work + "/after.wrk", "rb").read()
+assert len(after) == 766 and len(back) == 766 and len(wrk) == 11521, (len(after), len(back), len(wrk))
+top = 126 + 31 * 16  # the top row is stored last
+assert after[top:top + 2] == bytes([0x12, 0x30]), after[top:top + 2].hex()
+assert back[top:top + 2] == bytes([0x12, 0x00]), back[top:top + 2].hex()
+# Slot 1 holds the picture as it was taken, pixels and palette byte for byte.
+assert wrk[0:512] == after[126:638], "slot 1 pixels differ"
+assert wrk[10240:10304] == after[62:126], "slot 1 palette differs"
+print("restored: picture 1 2 3, 戻す gives 1 2, archive slot 1 equals the picture")
+PY
+
+# 終了 is a clean end: nothing left to offer.
+xdotool windowfocus --sync "$wid" 2>/dev/null || fail "could not focus the editor to quit"
+xdotool key alt+e
+for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && fail "終了 did not end the program"
+app_pid=""
+[ "$(journals)" = 0 ] || fail "a clean end left $(journals) journal(s)"
+echo "recovery e2e: passed"
