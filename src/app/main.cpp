@@ -67,6 +67,8 @@ int main(int argc, char** argv) {
       pf::EditorLink* editor = app.editor();
       if (!editor) return;
       editor->AutoFileOpen(file);
+      // The start-up layout may have hidden the editor; the file asked for is shown all the same.
+      editor->showHandedOver();
       // A name the editor cannot read at all has its own message; a failed read has none.
       if (editor->fileName().isEmpty())
         std::fprintf(stderr, "pictoforge: %s: not a 16-colour icon or bitmap\n", qPrintable(shown));
