@@ -2,7 +2,8 @@
 // FILE and the slider is set to SLIDER (1..20), then the process's peak resident size (VmHWM) is printed.
 // Each run is a fresh process, so the figure belongs to that one position:
 //   photo_memory_bench FILE SLIDER
-// Without arguments it makes a 12000 x 9000 JPEG and runs itself at slider 1, 11 and 20.
+// Without arguments it makes a 12000 x 9000 JPEG and runs itself at slider 1, 11 and 20;
+//   photo_memory_bench --make FOLDER   only writes that JPEG into FOLDER, as big.jpg.
 #include <QApplication>
 #include <QImage>
 #include <QProcess>
@@ -49,6 +50,13 @@ QString MakePhoto(const QTemporaryDir& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--make") {
+    QCoreApplication core(argc, argv);
+    QTemporaryDir dir(QString::fromLocal8Bit(argv[2]) + QStringLiteral("/photo-XXXXXX"));
+    dir.setAutoRemove(false);
+    std::printf("%s\n", qPrintable(MakePhoto(dir)));
+    return 0;
+  }
   if (argc == 1) {
     QCoreApplication core(argc, argv);
     QTemporaryDir dir;
