@@ -10,8 +10,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstring>
-#include <functional>
-#include <string_view>
 #include <vector>
 
 #include "platform/file_name_sender.h"
@@ -85,62 +83,41 @@ TEST(FileNameSender, FindsNoEditorWhereNoneListens) {
 
 TEST(ChannelPlace, OnlyAPrivateFolderOfTheUsersOwnHoldsTheSocket) {
   QTemporaryDir runtime;
-  EXPECT_EQ(ChooseChannelPlace(runtime.path(), QStringLiteral("/nonexistent")).path,
-            runtime.filePath("pictoforge.sock"));
+  EXPECT_EQ(ChooseChannelPlace(runtime.path(), "/nonexistent").path, runtime.filePath("pictoforge.sock"));
 
   // Without XDG_RUNTIME_DIR: pictoforge-<uid> in the temporary folder, made 0700 when missing, refused
-  // when someone could have prepared it.
-  const QString name = QStringLiteral("pictoforge-%1").arg(geteuid());
-  const struct {
-    const char* what;
-    std::function<void(const QString& at, const QString& elsewhere)> prepare;
-    bool usable;
-  } cases[] = {
-      {"missing", [](const QString&, const QString&) {}, true},
-      {"private folder", [](const QString& at, const QString&) { ::mkdir(QFile::encodeName(at), 0700); },
-       true},
-      {"folder open to others",
-       [](const QString& at, const QString&) {
-         ::mkdir(QFile::encodeName(at), 0700);
-         ::chmod(QFile::encodeName(at), 0755);
-       },
-       false},
-      {"link to a private folder",
-       [](const QString& at, const QString& elsewhere) {
-         ::mkdir(QFile::encodeName(elsewhere), 0700);
-         ::symlink(QFile::encodeName(elsewhere), QFile::encodeName(at));
-       },
-       false},
-      {"plain file", [](const QString& at, const QString&) { QFile(at).open(QIODevice::WriteOnly); }, false},
-      // Only root can give a folder away; elsewhere this case proves nothing and is passed over.
-      {"someone else's folder",
-       [](const QString& at, const QString&) {
-         ::mkdir(QFile::encodeName(at), 0700);
-         if (::chown(QFile::encodeName(at), 65534, 65534) != 0) return;
-       },
-       false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    if (std::string_view(c.what) == "someone else's folder" && geteuid() != 0) continue;
+  // when someone could have prepared it. Only root can give a folder away, so only root tries that.
+  enum Prepare { Missing, Private, OpenToOthers, Link, PlainFile, Others };
+  const std::pair<Prepare, bool> cases[] = {{Missing, true}, {Private, true},    {OpenToOthers, false},
+                                            {Link, false},   {PlainFile, false}, {Others, false}};
+  for (const auto& [prepare, usable] : cases) {
+    SCOPED_TRACE(prepare);
+    if (prepare == Others && geteuid() != 0) continue;
     QTemporaryDir temp;
-    const QString folder = temp.filePath(name);
-    c.prepare(folder, temp.filePath("elsewhere"));
+    const QString folder = temp.filePath(QStringLiteral("pictoforge-%1").arg(geteuid()));
+    const QByteArray at = QFile::encodeName(folder);
+    if (prepare == Private || prepare == OpenToOthers || prepare == Others) ::mkdir(at, 0700);
+    if (prepare == OpenToOthers) ::chmod(at, 0755);
+    if (prepare == Others) {
+      ASSERT_EQ(::chown(at, 65534, 65534), 0);
+    }
+    if (prepare == Link) {
+      ::mkdir(QFile::encodeName(temp.filePath("elsewhere")), 0700);
+      ::symlink(QFile::encodeName(temp.filePath("elsewhere")), at);
+    }
+    if (prepare == PlainFile) QFile(folder).open(QIODevice::WriteOnly);
+
     const ChannelPlace place = ChooseChannelPlace({}, temp.path());
-    if (c.usable) {
+    MessageChannel channel([](const ChannelMessage&) {});
+    EXPECT_EQ(channel.listen(place.path), usable) << channel.errorString().toStdString();
+    if (usable) {
       EXPECT_EQ(place.path, QDir(folder).filePath("pictoforge.sock"));
-      EXPECT_TRUE(place.problem.isEmpty());
       struct stat st {};
-      ASSERT_EQ(::lstat(QFile::encodeName(folder), &st), 0);
+      ASSERT_EQ(::lstat(at, &st), 0);
       EXPECT_EQ(st.st_mode & 0777, 0700u);
-      // The editor can listen there.
-      MessageChannel channel([](const ChannelMessage&) {});
-      EXPECT_TRUE(channel.listen(place.path)) << channel.errorString().toStdString();
     } else {
       EXPECT_TRUE(place.path.isEmpty());
       EXPECT_TRUE(place.problem.contains(folder)) << place.problem.toStdString();
-      MessageChannel channel([](const ChannelMessage&) {});
-      EXPECT_FALSE(channel.listen(place.path));
     }
   }
 }

@@ -259,48 +259,20 @@ TEST_F(PictureLoader, APhotoTooLargeToDecodeWholeShowsItsPartDecodedAloneInEvery
       const QImage got = limited.shownPart(shown, part, background);
       const QImage want = whole.shownPart(shown, part, background);
       ASSERT_EQ(got.size(), part.intersected(QRect(QPoint(0, 0), shown)).size());
-      ASSERT_EQ(got.size(), want.size());
-      // Decoded at full size the part is exactly the same; at a reduction the decoder's own reduction is
-      // replaced by scaling, close on average (a part turned or moved would differ by a third).
-      std::int64_t difference = 0;
-      for (int y = 0; y < got.height(); ++y) {
-        for (int x = 0; x < got.width(); ++x) {
-          const QRgb a = got.pixel(x, y), b = want.pixel(x, y);
-          difference +=
-              std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
-        }
-      }
-      const double mean = static_cast<double>(difference) / (3.0 * got.width() * got.height());
       if (ratio > 0.5) {
         EXPECT_EQ(got, want);
-      } else {
-        EXPECT_LT(mean, 6.0);
+        continue;
       }
+      // At a reduction the decoder scales the clip itself, close to its own reduction of the whole: close
+      // on average, where a part turned or moved would be off by a third.
+      double difference = 0;
+      for (int y = 0; y < got.height(); ++y) {
+        for (int x = 0; x < got.width(); ++x)
+          difference += std::abs(qGray(got.pixel(x, y)) - qGray(want.pixel(x, y)));
+      }
+      EXPECT_LT(difference / (got.width() * got.height()), 6.0);
     }
   }
-}
-
-TEST_F(PictureLoader, TransparentPartsLieOverTheBackgroundAndAVanishedFileKeepsShowing) {
-  // Left half transparent, right half opaque red.
-  QImage image(64, 32, QImage::Format_ARGB32);
-  image.fill(Qt::transparent);
-  for (int y = 0; y < 32; ++y) {
-    for (int x = 32; x < 64; ++x) image.setPixel(x, y, qRgba(255, 0, 0, 255));
-  }
-  const QRgb background = qRgb(10, 200, 30);
-  Photo photo;
-  ASSERT_EQ(LoadPictureFile(save("clear.png", image, "PNG"), photo), PictureStatus::Ok);
-  const QImage shown = photo.shownPart(QSize(64, 32), QRect(0, 0, 64, 32), background);
-  ASSERT_EQ(shown.size(), QSize(64, 32));
-  EXPECT_EQ(shown.pixel(5, 5), background);
-  EXPECT_EQ(shown.pixel(50, 5), qRgb(255, 0, 0));
-
-  // Moved away after opening: the earlier decode is shown at the new size rather than nothing.
-  ASSERT_TRUE(QFile::remove(path("clear.png")));
-  const QImage larger = photo.shownPart(QSize(128, 64), QRect(0, 0, 100, 50), background);
-  ASSERT_EQ(larger.size(), QSize(100, 50));
-  EXPECT_EQ(larger.pixel(10, 10), background);
-  EXPECT_EQ(larger.pixel(90, 10), qRgb(255, 0, 0));
 }
 
 }  // namespace
