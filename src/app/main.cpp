@@ -39,6 +39,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: pictoforge [FILE]\n");
     return 2;
   }
+  // Decided once, for handing FILE over and for listening.
+  const pf::ChannelPlace channel = pf::DefaultChannelPlace();
+  if (!channel.problem.isEmpty()) std::fprintf(stderr, "pictoforge: %s\n", qPrintable(channel.problem));
   QString file;
   if (args.size() == 1) {
     // Absolute, so that it means the same to an editor started from another folder.
@@ -48,8 +51,9 @@ int main(int argc, char** argv) {
                    QFileInfo::exists(file) ? "not a file" : "no such file");
       return 1;
     }
-    if (pf::SendToEditor(pf::DefaultChannelPath(), pf::FileNameMessages(file, pf::kNameIsPictureFile)) ==
-        pf::SendResult::Sent) {
+    if (!channel.path.isEmpty() &&
+        pf::SendToEditor(channel.path, pf::FileNameMessages(file, pf::kNameIsPictureFile)) ==
+            pf::SendResult::Sent) {
       return 0;
     }
   }
@@ -61,7 +65,7 @@ int main(int argc, char** argv) {
   pf::InstallFontSubstitutes();
   pf::InstallJapaneseTranslation(application);
   pf::QtUi ui;
-  pf::App app(ui, folder.path);
+  pf::App app(ui, folder.path, channel.path);
   // The program ends when the main window closes, whatever else is still open or hidden.
   QApplication::setQuitOnLastWindowClosed(false);
   QObject::connect(app.start(), &QObject::destroyed, &application, &QCoreApplication::quit);
@@ -77,6 +81,8 @@ int main(int argc, char** argv) {
       pf::EditorLink* editor = app.editor();
       if (!editor) return;
       editor->AutoFileOpen(file);
+      // The start-up layout may have hidden the editor; the file asked for is shown all the same.
+      editor->showHandedOver();
       // A name the editor cannot read at all has its own message; a failed read has none.
       if (editor->fileName().isEmpty())
         std::fprintf(stderr, "pictoforge: %s: not a 16-colour icon or bitmap\n", qPrintable(shown));

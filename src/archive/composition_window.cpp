@@ -273,6 +273,7 @@ void Form8::mnuGet_Click() {
   const SharedState& s = app().state;
   std::copy_n(s.IconPixels.begin(), kPixelCount, MixPixels.begin());
   MixPalette = s.IconPalette;
+  forgetUndo();
   RedrawMixView();
 }
 
@@ -308,7 +309,8 @@ void Form8::mnuPAL_Click() {
 }
 
 void Form8::mnuUnDO2_Click() {
-  MixPixels = EditUndo;
+  if (!EditUndo) return;
+  MixPixels = *EditUndo;
   RedrawMixView();
 }
 
@@ -359,7 +361,8 @@ void Form8::Command3_Click(int index) {
 }
 
 void Form8::Command4_Click() {
-  MixPixels = ShiftUndo;
+  if (!ShiftUndo) return;
+  MixPixels = *ShiftUndo;
   RedrawMixView();
 }
 
@@ -432,7 +435,14 @@ void Form8::RenderText() {
 void Form8::takePicture(const Picture16& picture) {
   MixPalette = picture.palette;
   std::copy_n(picture.pixels.begin(), kPixelCount, MixPixels.begin());
+  forgetUndo();
   RedrawMixView();
+}
+
+void Form8::forgetUndo() {
+  // An undo point taken from an earlier picture must not come back over a new one.
+  ShiftUndo.reset();
+  EditUndo.reset();
 }
 
 void Form8::Form_OLEDragDrop(const QStringList& files) {

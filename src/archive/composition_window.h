@@ -17,6 +17,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "model/shared_state.h"
 #include "platform/form.h"
@@ -113,14 +114,16 @@ class Form8 final : public Form {
   void showList();
   // Puts a picture that was read from a file into the window, palette and all.
   void takePicture(const Picture16& picture);
+  void forgetUndo();
   void showView(int sourceLeft);
 
   PixelArray MixPixels{};
   Palette MixPalette{};
   int MixOperation = 0;
   int MixTransparentIndex = 0;
-  PixelArray ShiftUndo{};
-  PixelArray EditUndo{};
+  // One step each; empty while there is nothing to undo (at the start, and after a new picture came in).
+  std::optional<PixelArray> ShiftUndo;
+  std::optional<PixelArray> EditUndo;
   bool TextPending = false;
   bool PickPending = false;
   bool MixBusy = false;

@@ -58,6 +58,8 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   QRect editorFrame() const override { return frameGeometry(); }
   void moveEditor(const QPoint& topLeft) override { move(topLeft); }
   void activateEditor() override;
+  // Shows the editor, hidden or not, and brings it forward: a file handed over from outside is seen.
+  void showHandedOver() override;
   void closeEditor() override { unload(); }
   int GetWIndowData(int& nFM, QStringList& FMData, std::vector<Form*>& ThisForm) const override;
   void mnuSaveWindow_Click() override;

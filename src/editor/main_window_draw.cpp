@@ -72,6 +72,11 @@ void IC::activateEditor() {
   activateWindow();
 }
 
+void IC::showHandedOver() {
+  if (!isVisible()) show();
+  activateEditor();
+}
+
 void IC::mnuCHLDCLOSE_Click() {
   AllClose();
 }

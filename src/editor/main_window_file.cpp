@@ -220,11 +220,12 @@ void IC::GetICOFromIFM() {
       // `pictoforge FILE` hands over a picture file to open; other senders an exchange file.
       if (lastMessage_.wParam == kNameIsPictureFile) {
         AutoFileOpen(ReceivedFileName);
-        raise();
-        activateWindow();
       } else {
         LoadExchangeFile();
       }
+      // The sender has been told the file arrived: it must be seen, also while the full colour part or
+      // a layout keeps the editor hidden (their windows stay open).
+      showHandedOver();
       break;
     default:
       break;

@@ -104,20 +104,21 @@ void Form9::Slider1_Click() {
 }
 
 void Form9::ShowReduced(double ratio) {
-  const QSize shown = ShownSize(W, H, ratio);
-  QImage image;
-  if (!photo_.isNull() && photo_.decodeFor(shown)) image = photo_.scaled(shown);
-  Picture2.resize(shown.width(), shown.height());
-  for (int y = 0; y < image.height() && y < shown.height(); ++y) {
+  shown_ = ShownSize(W, H, ratio);
+  // Beyond the held part a photo is out of reach of the pointer: it is never made, however large the
+  // photo is shown.
+  const QRect held = QRect(0, 0, kHeldWidth, kHeldHeight).intersected(QRect(QPoint(0, 0), shown_));
+  const QColor back = palette().color(QPalette::Window);
+  const QImage image = photo_.isNull() ? QImage() : photo_.shownPart(shown_, held, back.rgb());
+  Picture2.resize(held.width(), held.height());
+  for (int y = 0; y < image.height() && y < held.height(); ++y) {
     const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    for (int x = 0; x < image.width() && x < shown.width(); ++x) {
+    for (int x = 0; x < image.width() && x < held.width(); ++x) {
       Picture2.setPixel(x, y, Rgb(qRed(line[x]), qGreen(line[x]), qBlue(line[x])));
     }
   }
-  const QColor back = palette().color(QPalette::Window);
   client().fillRect(0, 0, kPictureWidth, kPictureHeight, Rgb(back.red(), back.green(), back.blue()));
-  // The part of a large photo beyond the picture area is out of reach of the pointer anyway.
-  client().bitBlt(0, 0, std::min(shown.width(), kPictureWidth), std::min(shown.height(), kPictureHeight),
+  client().bitBlt(0, 0, std::min(held.width(), kPictureWidth), std::min(held.height(), kPictureHeight),
                   Picture2, 0, 0);
   refresh();
 }

@@ -27,6 +27,9 @@ class Form9 final : public Form {
   static constexpr int kSquare = 32;
   static constexpr int kPointerOffset = 15;
   static constexpr int kEnlarged = 160;
+  // The part of the shown photo held in Picture2: every square whose pointer lies in the picture area.
+  static constexpr int kHeldWidth = kPictureWidth + kSquare - kPointerOffset - 1;
+  static constexpr int kHeldHeight = kPictureHeight + kSquare - kPointerOffset - 1;
 
   Form9(AppContext& app, QWidget* owner);
 
@@ -47,15 +50,18 @@ class Form9 final : public Form {
   QString FileName;
   int photoWidth() const { return W; }
   int photoHeight() const { return H; }
+  // The size the photo is shown at; only its top-left part (kHeldWidth x kHeldHeight) is ever made.
+  QSize shownSize() const { return shown_; }
   const Photo& photo() const { return photo_; }
 
   QGroupBox* Frame1 = nullptr;
   QSlider* Slider1 = nullptr;
-  // The shown picture, drawn on the client at (0, 0); dragging copies from it.
+  // The top-left part of the shown picture, drawn on the client at (0, 0); dragging copies from it.
   Surface Picture2{0, 0};
 
  private:
   Photo photo_;
+  QSize shown_;
   int W = 0;
   int H = 0;
   QPointer<Form13> form13_;

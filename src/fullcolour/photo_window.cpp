@@ -115,8 +115,9 @@ void Form18::DispPicture(double ratio) {
 }
 
 void Form18::paintPicture(int w, int h) {
-  QImage image;
-  if (!photo_.isNull() && photo_.decodeFor(QSize(w, h))) image = photo_.scaled(QSize(w, h));
+  const QColor back = palette().color(QPalette::Window);
+  const QImage image =
+      photo_.isNull() ? QImage() : photo_.shownPart(QSize(w, h), QRect(0, 0, w, h), back.rgb());
   Picture2.resize(w, h);
   for (int y = 0; y < image.height() && y < h; ++y) {
     const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
@@ -124,7 +125,6 @@ void Form18::paintPicture(int w, int h) {
       Picture2.setPixel(x, y, Rgb(qRed(line[x]), qGreen(line[x]), qBlue(line[x])));
     }
   }
-  const QColor back = palette().color(QPalette::Window);
   client().fillRect(0, 0, kShownWidth, kShownHeight, Rgb(back.red(), back.green(), back.blue()));
   client().bitBlt(0, 0, w, h, Picture2, 0, 0);
   refresh();

@@ -31,6 +31,19 @@ void AppContext::runModal(Form* form) {
   if (!watched.isNull() && !watched->isUnloaded()) loop.exec();
 }
 
+void AppContext::keepAWindowInView(const Form* closed) {
+  EditorLink* shown = editor();
+  // A layout being restored closes everything first and decides about the editor itself.
+  if (shown == nullptr || restoringLayout || shown->editorVisible()) return;
+  const auto* editorForm = dynamic_cast<const Form*>(shown);
+  if (editorForm == nullptr || editorForm == closed || editorForm->isUnloaded()) return;
+  for (const Form* f : forms.forms()) {
+    if (f != closed && f->isVisible()) return;
+  }
+  shown->setEditorVisible(true);
+  shown->activateEditor();
+}
+
 void AppContext::showForm(Form* form) {
   form->show();
   form->raise();

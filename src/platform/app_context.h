@@ -118,10 +118,14 @@ class AppContext {
   F* loadNew() {
     F* form = new F(*this, ownerFor(QString::fromLatin1(F::kFormName)));
     forms.add(form);
+    QObject::connect(form, &Form::unloaded, form, [this, form] { keepAWindowInView(form); });
     form->load();
     return form;
   }
   void runModal(Form* form);
+  // After `closed` has gone: when the editor is hidden and no other window is left on screen, the
+  // editor comes back, so the program never runs on with nothing to see.
+  void keepAWindowInView(const Form* closed);
 
   // The window that owns a new window of this name (kept above it), or nullptr for none.
   virtual QWidget* ownerFor(const QString& formName) = 0;

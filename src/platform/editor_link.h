@@ -41,6 +41,8 @@ class EditorLink {
   virtual void moveEditor(const QPoint& topLeft) = 0;
   // Brings the editor forward and gives it the keyboard.
   virtual void activateEditor() = 0;
+  // Shows the editor if it is hidden and brings it forward: a file handed over from outside is seen.
+  virtual void showHandedOver() = 0;
   // Closes the editor, which ends the program.
   virtual void closeEditor() = 0;
   // The windows open beside the editor and the screen setting window, in the order they were opened:

@@ -1,6 +1,7 @@
 #include "platform/index_chooser.h"
 
 #include <QKeyEvent>
+#include <QPointer>
 #include <QSignalBlocker>
 #include <utility>
 
@@ -15,7 +16,9 @@ IndexChooser::IndexChooser(QWidget* parent, const QString& name, const QRect& ge
   hide();
   auto chosen = [this, choose = std::move(choose)](QListWidgetItem* item) { choose(row(item)); };
   connect(this, &QListWidget::itemClicked, this, chosen);
-  connect(this, &QListWidget::itemActivated, this, chosen);
+  connect(this, &QListWidget::itemActivated, this, [this, chosen](QListWidgetItem* item) {
+    if (!releasing_) chosen(item);
+  });
 }
 
 void IndexChooser::ask() {
@@ -32,6 +35,13 @@ void IndexChooser::ask() {
 void IndexChooser::keyPressEvent(QKeyEvent* event) {
   QListWidget::keyPressEvent(event);
   event->accept();
+}
+
+void IndexChooser::mouseReleaseEvent(QMouseEvent* event) {
+  QPointer<IndexChooser> self = this;
+  releasing_ = true;
+  QListWidget::mouseReleaseEvent(event);
+  if (!self.isNull()) releasing_ = false;
 }
 
 }  // namespace pf

@@ -1,18 +1,53 @@
 #include "platform/message_channel.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QtEndian>
+#include <cerrno>
+#include <cstring>
 
 namespace pf {
 
+ChannelPlace ChooseChannelPlace(const QString& runtimeFolder, const QString& tempFolder) {
+  const QString socketName = QStringLiteral("pictoforge.sock");
+  if (!runtimeFolder.isEmpty() && QDir(runtimeFolder).exists())
+    return {QDir(runtimeFolder).filePath(socketName), {}};
+
+  const uid_t user = geteuid();
+  const QString folder = QDir(tempFolder).filePath(QStringLiteral("pictoforge-%1").arg(user));
+  const QByteArray native = QFile::encodeName(folder);
+  // mkdir does not follow a link or reuse anything already there; what exists is checked below.
+  if (::mkdir(native.constData(), 0700) == 0) ::chmod(native.constData(), 0700);
+  struct stat st {};
+  QString wrong;
+  if (::lstat(native.constData(), &st) != 0) {
+    wrong = QString::fromLocal8Bit(std::strerror(errno));
+  } else if (S_ISLNK(st.st_mode)) {
+    wrong = QStringLiteral("a symbolic link");
+  } else if (!S_ISDIR(st.st_mode)) {
+    wrong = QStringLiteral("not a folder");
+  } else if (st.st_uid != user) {
+    wrong = QStringLiteral("owned by another user");
+  } else if ((st.st_mode & 077) != 0) {
+    wrong = QStringLiteral("open to other users (mode %1)").arg(st.st_mode & 0777, 3, 8, QLatin1Char('0'));
+  }
+  if (!wrong.isEmpty()) {
+    return {{}, QStringLiteral("no file-name channel: %1 is %2").arg(folder, wrong)};
+  }
+  return {QDir(folder).filePath(socketName), {}};
+}
+
+ChannelPlace DefaultChannelPlace() {
+  return ChooseChannelPlace(qEnvironmentVariable("XDG_RUNTIME_DIR"), QDir::tempPath());
+}
+
 QString DefaultChannelPath() {
-  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  if (!runtime.isEmpty() && QDir(runtime).exists())
-    return QDir(runtime).filePath(QStringLiteral("pictoforge.sock"));
-  return QDir(QDir::tempPath()).filePath(QStringLiteral("pictoforge-%1.sock").arg(getuid()));
+  return DefaultChannelPlace().path;
 }
 
 QByteArray EncodeMessage(const ChannelMessage& m) {
@@ -34,6 +69,10 @@ MessageChannel::~MessageChannel() {
 }
 
 bool MessageChannel::listen(const QString& path) {
+  if (path.isEmpty()) {
+    error_ = QStringLiteral("no place for the channel");
+    return false;
+  }
   // A socket file that nobody answers on is left over from an editor that died; one that answers belongs
   // to a running editor, which keeps it.
   QLocalSocket probe;

@@ -14,7 +14,21 @@
 
 namespace pf {
 
-// $XDG_RUNTIME_DIR/pictoforge.sock, or pictoforge-<uid>.sock in the temporary folder.
+// Where the editor listens and the senders send: $XDG_RUNTIME_DIR/pictoforge.sock, or without that
+// folder pictoforge.sock in a private folder of the user's own, pictoforge-<uid> in the temporary folder
+// ($TMPDIR or /tmp), made with mode 0700. A shared temporary folder lets anyone make that name first, so
+// it is used only when it is a real folder (not a link), owned by this user, open to nobody else.
+struct ChannelPlace {
+  // Empty when there is no safe place: the editor then runs without a channel.
+  QString path;
+  // One line saying why there is none.
+  QString problem;
+};
+// `runtimeFolder` is XDG_RUNTIME_DIR (may be empty), `tempFolder` the temporary folder.
+ChannelPlace ChooseChannelPlace(const QString& runtimeFolder, const QString& tempFolder);
+// The same for this process's environment. The one function the editor and the senders both ask.
+ChannelPlace DefaultChannelPlace();
+// DefaultChannelPlace().path.
 QString DefaultChannelPath();
 
 struct ChannelMessage {

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPainter>
 #include <algorithm>
 
 #include "platform/ui.h"
@@ -18,7 +19,67 @@ bool Covers(QSize have, QSize shown) {
   return have.width() >= shown.width() && have.height() >= shown.height();
 }
 
+// The smooth scaler walks the source in 16.16 fixed point: a step of source / target, and a weight per
+// source pixel (scaling down) or a starting offset (scaling up). Two pairs of lengths with the same
+// numbers make the same first pixels.
+bool SameScaleSteps(std::int64_t s, std::int64_t d, std::int64_t s2, std::int64_t d2) {
+  if ((d >= s) != (d2 >= s2) || (s << 16) / d != (s2 << 16) / d2) return false;
+  if (d >= s) return 0x8000 * s / d == 0x8000 * s2 / d2;
+  return ((d << 14) + s - 1) / s == ((d2 << 14) + s2 - 1) / s2;
+}
+
+// A point of the picture as shown (after orientation) in the picture as stored; `stored` is the stored
+// size. The reader mirrors and flips first, then turns a quarter clockwise.
+QPoint ToStored(QPoint shown, QSize stored, QImageIOHandler::Transformations t) {
+  int x = shown.x();
+  int y = shown.y();
+  if (t.testFlag(QImageIOHandler::TransformationRotate90)) {
+    x = shown.y();
+    y = stored.height() - 1 - shown.x();
+  }
+  if (t.testFlag(QImageIOHandler::TransformationMirror)) x = stored.width() - 1 - x;
+  if (t.testFlag(QImageIOHandler::TransformationFlip)) y = stored.height() - 1 - y;
+  return {x, y};
+}
+
+// Transparent parts over the picture box's background; the windows copy RGB only.
+QImage OverBackground(const QImage& part, QRgb background) {
+  if (!part.hasAlphaChannel()) return part.convertToFormat(QImage::Format_RGB32);
+  QImage out(part.size(), QImage::Format_RGB32);
+  out.fill(background);
+  QPainter painter(&out);
+  painter.drawImage(0, 0, part);
+  return out;
+}
+
 }  // namespace
+
+ScaleCrop ExactScaleCrop(int source, int target, int need) {
+  if (source <= 0 || target <= need + 2) return {source, target};
+  const std::int64_t step = (std::int64_t{source} << 16) / target;
+  // The source pixels the first `need` target pixels read, with room to spare.
+  const std::int64_t reach = ((need * step) >> 16) + source / target + 3;
+  for (std::int64_t d2 = need + 2; d2 < target; ++d2) {
+    // The source lengths whose step over d2 is the same.
+    const std::int64_t lo = std::max(reach, (step * d2 + 0xFFFF) >> 16);
+    const std::int64_t hi = std::min<std::int64_t>(source, ((step + 1) * d2 - 1) >> 16);
+    for (std::int64_t s2 = lo; s2 <= hi; ++s2) {
+      if (SameScaleSteps(source, target, s2, d2)) return {static_cast<int>(s2), static_cast<int>(d2)};
+    }
+  }
+  return {source, target};
+}
+
+QImage ScaledPart(const QImage& image, QSize size, QRect part) {
+  part = part.intersected(QRect(QPoint(0, 0), size));
+  if (image.isNull() || part.isEmpty()) return {};
+  if (image.size() == size) return image.copy(part);
+  const ScaleCrop x = ExactScaleCrop(image.width(), size.width(), part.right() + 1);
+  const ScaleCrop y = ExactScaleCrop(image.height(), size.height(), part.bottom() + 1);
+  const QImage crop =
+      x.source == image.width() && y.source == image.height() ? image : image.copy(0, 0, x.source, y.source);
+  return crop.scaled(x.target, y.target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).copy(part);
+}
 
 int JpegScaleDenominator(QSize stored, QSize shown) {
   for (int d : {8, 4, 2}) {
@@ -46,7 +107,8 @@ PictureStatus LoadPictureFile(const QString& path, Photo& photo) {
   opened.path_ = path;
   opened.format_ = format;
   opened.stored_ = stored;
-  opened.size_ = Transposes(reader.transformation()) ? stored.transposed() : stored;
+  opened.transform_ = reader.transformation();
+  opened.size_ = Transposes(opened.transform_) ? stored.transposed() : stored;
   opened.scalable_ = scalable;
   photo = std::move(opened);
   return PictureStatus::Ok;
@@ -57,10 +119,9 @@ bool Photo::decodeFor(QSize shown) {
   shown = shown.expandedTo(QSize(1, 1));
   if (!decoded_.isNull() && Covers(decoded_.size(), shown)) return true;
 
-  const bool transposed = size_ != stored_;
-  const QSize storedShown = transposed ? shown.transposed() : shown;
+  const QSize storedShown = Transposes(transform_) ? shown.transposed() : shown;
   const int d = scalable_ ? JpegScaleDenominator(stored_, storedShown) : 1;
-  if (std::int64_t{stored_.width() / d} * (stored_.height() / d) > kMaxDecodedPixels) return false;
+  if (std::int64_t{stored_.width() / d} * (stored_.height() / d) > decodeLimit_) return false;
 
   QImageReader reader(path_);
   reader.setAutoTransform(true);
@@ -69,7 +130,9 @@ bool Photo::decodeFor(QSize shown) {
   if (d > 1) reader.setScaledSize(QSize(std::max(1, stored_.width() / d), std::max(1, stored_.height() / d)));
   QImage image = reader.read();
   if (image.isNull()) return false;
-  decoded_ = image.convertToFormat(QImage::Format_RGB32);
+  // Transparency is kept (premultiplied, as the smooth scaler wants it) until the picture is shown.
+  decoded_ = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                           : QImage::Format_RGB32);
   denominator_ = d;
   return true;
 }
@@ -78,6 +141,64 @@ QImage Photo::scaled(QSize shown) const {
   if (decoded_.isNull() || shown.isEmpty()) return {};
   if (decoded_.size() == shown) return decoded_;
   return decoded_.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage Photo::decodeTopLeft(QSize shown, QSize crop) const {
+  const bool transposes = Transposes(transform_);
+  const int d = scalable_ ? JpegScaleDenominator(stored_, transposes ? shown.transposed() : shown) : 1;
+  const QSize decodedStored(std::max(1, stored_.width() / d), std::max(1, stored_.height() / d));
+  const QSize decodedShown = transposes ? decodedStored.transposed() : decodedStored;
+  crop = crop.boundedTo(decodedShown);
+  const QRect stored = QRect(ToStored(QPoint(0, 0), decodedStored, transform_),
+                             ToStored(QPoint(crop.width() - 1, crop.height() - 1), decodedStored, transform_))
+                           .normalized();
+  if (std::int64_t{stored.width()} * stored.height() > decodeLimit_) return {};
+  QImageReader reader(path_);
+  reader.setAutoTransform(true);
+  // The JPEG decoder reads only the rows it needs and keeps only the columns asked for. At a reduction it
+  // decodes the clip whole and scales it to whole pixels of the 1/d picture, which is close to, not
+  // exactly, what its own reduction of the whole picture gives.
+  reader.setClipRect(QRect(stored.x() * d, stored.y() * d, stored.width() * d, stored.height() * d));
+  if (d > 1) reader.setScaledSize(stored.size());
+  const QImage image = reader.read();
+  if (image.size() != crop) return {};
+  return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                       : QImage::Format_RGB32);
+}
+
+QImage Photo::shownPart(QSize shown, QRect part, QRgb background) {
+  part = part.intersected(QRect(QPoint(0, 0), shown));
+  if (isNull() || part.isEmpty()) return {};
+  if (decodeFor(shown)) return OverBackground(ScaledPart(decoded_, shown, part), background);
+
+  if (scalable_) {
+    // Too large to decode whole at this reduction: decode just the crop the part is scaled from.
+    const bool transposes = Transposes(transform_);
+    const int d = JpegScaleDenominator(stored_, transposes ? shown.transposed() : shown);
+    const QSize decoded = transposes ? QSize(stored_.height() / d, stored_.width() / d)
+                                     : QSize(stored_.width() / d, stored_.height() / d);
+    ScaleCrop x = ExactScaleCrop(decoded.width(), shown.width(), part.right() + 1);
+    ScaleCrop y = ExactScaleCrop(decoded.height(), shown.height(), part.bottom() + 1);
+    // Where no short crop scales exactly alike, a slightly different step is better than a strip of
+    // the whole photo: nothing was shown here before to compare with.
+    const auto nearCrop = [](int source, int target, int need, ScaleCrop exact) {
+      if (exact.target <= 4 * need) return exact;
+      const int t = need + 2;
+      return ScaleCrop{std::min(source, static_cast<int>((std::int64_t{source} * t + target / 2) / target)),
+                       t};
+    };
+    x = nearCrop(decoded.width(), shown.width(), part.right() + 1, x);
+    y = nearCrop(decoded.height(), shown.height(), part.bottom() + 1, y);
+    const QImage crop = decodeTopLeft(shown, QSize(x.source, y.source));
+    if (!crop.isNull()) {
+      return OverBackground(
+          crop.scaled(x.target, y.target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).copy(part),
+          background);
+    }
+  }
+  // The file is gone or unreadable now: the earlier decode, scaled, rather than nothing.
+  if (!decoded_.isNull()) return OverBackground(ScaledPart(decoded_, shown, part), background);
+  return {};
 }
 
 std::optional<Photo> OpenPhoto(Ui& ui, QWidget* parent, const QString& path,

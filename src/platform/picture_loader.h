@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QImageIOHandler>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <cstdint>
@@ -45,6 +46,14 @@ class Photo {
   // The cached decode scaled smoothly to exactly `shown`; null when `shown` is empty or nothing has been
   // decoded yet.
   QImage scaled(QSize shown) const;
+  // The part `part` (clipped to the picture) of the photo shown at `shown`, over `background` where the
+  // photo is transparent. Its pixels are those of scaled(shown) after decodeFor(shown), but only the part
+  // is ever made: a photo too large to decode whole at `shown` has just the part decoded (JPEG), and one
+  // that can no longer be read is scaled from the earlier decode. Null when there is nothing to show.
+  QImage shownPart(QSize shown, QRect part, QRgb background);
+
+  // The most pixels a whole decode may have (kMaxDecodedPixels); tests lower it.
+  void limitDecodedPixels(std::int64_t pixels) { decodeLimit_ = pixels; }
 
   // The reduction of the cached decode (8, 4, 2 or 1; 0 before the first decode) and its size.
   int decodeDenominator() const { return denominator_; }
@@ -57,10 +66,27 @@ class Photo {
   QByteArray format_;
   QSize size_;
   QSize stored_;  // as stored in the file, before orientation
+  QImageIOHandler::Transformations transform_ = QImageIOHandler::TransformationNone;
   bool scalable_ = false;
+  // Decodes just the top-left part of the picture at the decoder reduction `shown` asks for: the
+  // `crop` of the decode at that reduction (sizes after orientation).
+  QImage decodeTopLeft(QSize shown, QSize crop) const;
+
   QImage decoded_;
   int denominator_ = 0;
+  std::int64_t decodeLimit_ = kMaxDecodedPixels;
 };
+
+// The shortest source and target lengths along one side whose smooth scaling makes the first `need`
+// target pixels exactly as scaling `source` to `target` does (the scaler's steps depend only on the two
+// lengths); {source, target} when there are none shorter.
+struct ScaleCrop {
+  int source;
+  int target;
+};
+ScaleCrop ExactScaleCrop(int source, int target, int need);
+// `part` of `image` scaled smoothly to `size`, made from a crop of `image` wherever the steps allow.
+QImage ScaledPart(const QImage& image, QSize size, QRect part);
 
 // Opens a photo without decoding it. On failure `photo` is left as it was.
 PictureStatus LoadPictureFile(const QString& path, Photo& photo);

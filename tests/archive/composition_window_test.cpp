@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QRadioButton>
 #include <QUrl>
+#include <functional>
 
 #include "model/icon_file.h"
 #include "model/packing.h"
@@ -345,6 +346,46 @@ TEST_F(CompositionWindow, OpensAndTakesDroppedFiles) {
   EXPECT_EQ(picture(), image);
   EXPECT_EQ(child<QLineEdit>("Text1")->text(), "pic.bmp");
   EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(CompositionWindow, UndoWithNothingToUndoOrAfterANewPictureChangesNothing) {
+  // A fresh window: neither 戻す has anything to give back.
+  press("Command4");
+  menu("mnuUnDO2");
+  EXPECT_EQ(picture(), pattern);
+
+  Image32 image{};
+  for (int k = 0; k < kPixelCount; ++k)
+    image[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(k / 64);
+  std::array<std::uint8_t, kPackedSize> packed{};
+  PackPixels32(image, packed);
+  const Palette palette = state().IconPalette;
+  const QString icon =
+      writeFile("new.ico", BuildIcon32(palette, packed, std::array<std::uint8_t, kMaskSize>{}));
+  const QString bitmap = writeFile("new.bmp", BuildBitmapFile(packed, 32, 32, palette));
+
+  // An undo point taken before a new picture came in must not bring the older picture back.
+  const struct {
+    const char* how;
+    std::function<void()> bringIn;
+  } ways[] = {
+      {"画像取得",
+       [&] { std::copy(image.begin(), image.end(), state().IconPixels.begin()), menu("mnuGet"); }},
+      {"ファイル", [&] { ui.fileAnswers.push_back(icon), menu("mnuOPEN"); }},
+      {"drop", [&] { drop(bitmap); }},
+  };
+  for (const auto& way : ways) {
+    for (const bool shift : {true, false}) {
+      SCOPED_TRACE(std::string(way.how) + (shift ? " / shift undo" : " / menu undo"));
+      setMix(Pattern);
+      press(shift ? "Command3_0" : "Command2");  // a shift, or a mask with no drag that wipes the picture
+      way.bringIn();
+      ASSERT_EQ(picture(), image);
+      press("Command4");
+      menu("mnuUnDO2");
+      EXPECT_EQ(picture(), image);
+    }
+  }
 }
 
 TEST_F(CompositionWindow, ArchiveOperationsAndPaletteAbsorb) {

@@ -1,6 +1,7 @@
 #include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
+#include <vector>
 
 #include "support/app_fixture.h"
 
@@ -76,6 +77,25 @@ TEST_F(DrawMenu, AllCloseLeavesOnlyTheMainWindow) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(a.isNull());
   EXPECT_TRUE(b.isNull());
+}
+
+TEST_F(DrawMenu, ClosingTheLastWindowOnScreenBringsTheHiddenEditorBack) {
+  // A layout that hides the editor and shows other windows: the editor comes back only when the last of
+  // them closes, and a window that never showed does not count.
+  for (const int others : {1, 2, 3}) {
+    SCOPED_TRACE(others);
+    std::vector<QPointer<ProbeForm>> windows;
+    for (int i = 0; i < others; ++i) windows.push_back(app->create<ProbeForm>());
+    QPointer<ProbeForm> neverShown = app->singleLoaded<ProbeForm>();
+    neverShown->hide();
+    ic->setEditorVisible(false);
+    for (int i = 0; i < others; ++i) {
+      EXPECT_FALSE(ic->isVisible()) << "before window " << i << " closes";
+      windows[static_cast<std::size_t>(i)]->close();
+    }
+    EXPECT_TRUE(ic->isVisible());
+    neverShown->close();
+  }
 }
 
 TEST_F(DrawMenu, VersionShowsTheProgramName) {

@@ -4,6 +4,7 @@
 #include <QLocalSocket>
 #include <QTimer>
 
+#include "fullcolour/photo_window.h"
 #include "model/file_io.h"
 #include "model/icon_file.h"
 #include "model/packing.h"
@@ -318,6 +319,47 @@ TEST_F(Channel, APictureFileHandedOverOpensLikeTheOpenCommand) {
   EXPECT_EQ(pixel(0, 31), 7);
   EXPECT_EQ(pixel(1, 0), 10);
   EXPECT_EQ(state().IconPalette[10].red, 3);
+}
+
+TEST_F(Channel, AFileHandedOverToAHiddenEditorBringsItBackIntoView) {
+  std::array<std::uint8_t, kPackedSize> packed{};
+  packed.fill(0x7A);
+  const QString icon = folder.filePath("hidden.ico");
+  ASSERT_TRUE(WriteFileAtomically(icon.toStdString(),
+                                  BuildIcon32(Palette{}, packed, std::array<std::uint8_t, kMaskSize>{})));
+  const QString exchange = folder.filePath("hidden.dat");
+  ASSERT_TRUE(WriteFileAtomically(exchange.toStdString(), exchangeFile(32, 0x52)));
+
+  // `pictoforge FILE` hands over a picture file, pictoforge-send an exchange file; the editor is hidden
+  // by a layout, or by the full colour part, whose windows stay open.
+  const struct {
+    QString file;
+    std::int32_t kind;
+    bool fullColour;
+    int leftPixel;
+  } cases[] = {{icon, kNameIsPictureFile, false, 7},
+               {exchange, kNameIsExchangeFile, false, 5},
+               {icon, kNameIsPictureFile, true, 7},
+               {exchange, kNameIsExchangeFile, true, 5}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file.toStdString() + (c.fullColour ? " / full colour part open" : " / layout"));
+    setPixel(0, 31, 0);
+    if (c.fullColour) {
+      trigger("mnuFullColIcon");
+    } else {
+      ic->setEditorVisible(false);
+    }
+    ASSERT_FALSE(ic->isVisible());
+    sendBytes(FileNameMessages(c.file, c.kind));
+    EXPECT_TRUE(ic->isVisible());
+    EXPECT_EQ(pixel(0, 31), c.leftPixel);
+    if (c.fullColour) {
+      Form18* photo = app->find<Form18>();
+      ASSERT_NE(photo, nullptr);
+      EXPECT_TRUE(photo->isVisible());
+      photo->mnuEND_Click();
+    }
+  }
 }
 
 TEST_F(Channel, AppendWithoutBeginAndBadInputChangeNothingHarmful) {

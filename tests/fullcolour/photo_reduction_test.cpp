@@ -113,8 +113,10 @@ TEST_F(PhotoReduction, OpensAtOneTwentiethAndTheSliderReachesFullSize) {
     slide(s.key);
     SCOPED_TRACE(s.value);
     EXPECT_EQ(form->Slider1->value(), s.value);
-    EXPECT_EQ(form->Picture2.width(), s.w);
-    EXPECT_EQ(form->Picture2.height(), s.h);
+    EXPECT_EQ(form->shownSize(), QSize(s.w, s.h));
+    // Only the part the pointer can reach is held.
+    EXPECT_EQ(form->Picture2.width(), std::min(s.w, Form9::kHeldWidth));
+    EXPECT_EQ(form->Picture2.height(), std::min(s.h, Form9::kHeldHeight));
     EXPECT_EQ(form->photo().decodeDenominator(), s.denominator);
   }
   // What the client shows is the shown photo, and the background beyond it.
@@ -136,7 +138,7 @@ TEST_F(PhotoReduction, DraggingCopiesTheSquareUnderThePointerBlackBeyondThePhoto
   ASSERT_NE(display(), nullptr);
   open(photo(QStringLiteral("p.bmp"), 800, 600));
   slide(Qt::Key_End);
-  ASSERT_EQ(form->Picture2.width(), 800);
+  ASSERT_EQ(form->shownSize().width(), 800);
 
   // Inside the photo, at both edges of the picture area (640 x 480 is shown of it), and at the top-left
   // corner where the square hangs over the photo's edge; each drag replaces all of the last square.
@@ -218,6 +220,44 @@ TEST_F(PhotoReduction, UnreadableFilesKeepTheShownPhoto) {
   // The kept photo still follows the slider.
   slide(Qt::Key_End);
   EXPECT_EQ(form->Picture2.width(), 400);
+}
+
+TEST_F(PhotoReduction, TransparentPartsShowTheBackgroundAndAMovedPhotoStillShows) {
+  // Left half transparent, right half opaque, as a PNG and as an icon with alpha.
+  QImage clear(600, 40, QImage::Format_ARGB32);
+  clear.fill(Qt::transparent);
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 300; x < 600; ++x) clear.setPixel(x, y, qRgba(200, 60, 30, 255));
+  }
+  const ColorRef background =
+      Rgb(form->palette().color(QPalette::Window).red(), form->palette().color(QPalette::Window).green(),
+          form->palette().color(QPalette::Window).blue());
+  for (const char* name : {"clear.png", "clear.ico"}) {
+    SCOPED_TRACE(name);
+    const QString path = folder.filePath(QString::fromLatin1(name));
+    const QImage image =
+        QString::fromLatin1(name).endsWith(QLatin1String(".ico")) ? clear.scaled(64, 64) : clear;
+    ASSERT_TRUE(image.save(path));
+    open(path);
+    ASSERT_EQ(form->FileName, path);
+    slide(Qt::Key_End);
+    EXPECT_EQ(form->Picture2.getPixel(10, 10), background);
+    EXPECT_EQ(form->Picture2.getPixel(image.width() - 10, 10), Rgb(200, 60, 30));
+  }
+
+  // A photo moved away after opening is still shown at every size, from what was decoded.
+  open(photo(QStringLiteral("moved.jpg"), 1600, 1000, "JPEG"));
+  ASSERT_TRUE(QFile::remove(form->FileName));
+  for (const Qt::Key k : {Qt::Key_PageUp, Qt::Key_End}) {
+    slide(k);
+    int black = 0;
+    for (int y = 0; y < std::min(480, form->Picture2.height()); ++y) {
+      for (int x = 0; x < std::min(640, form->Picture2.width()); ++x)
+        black += form->Picture2.getPixel(x, y) == 0;
+    }
+    EXPECT_EQ(black, 0) << form->Slider1->value();
+  }
+  EXPECT_EQ(form->shownSize(), QSize(1600, 1000));
 }
 
 TEST_F(PhotoReduction, ExitClosesTheDisplayToo) {

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstring>
 #include <vector>
@@ -76,6 +79,47 @@ TEST(FileNameSender, FindsNoEditorWhereNoneListens) {
   // And the next editor takes the place over.
   MessageChannel channel([](const ChannelMessage&) {});
   EXPECT_TRUE(channel.listen(QString::fromLocal8Bit(stale))) << channel.errorString().toStdString();
+}
+
+TEST(ChannelPlace, OnlyAPrivateFolderOfTheUsersOwnHoldsTheSocket) {
+  QTemporaryDir runtime;
+  EXPECT_EQ(ChooseChannelPlace(runtime.path(), "/nonexistent").path, runtime.filePath("pictoforge.sock"));
+
+  // Without XDG_RUNTIME_DIR: pictoforge-<uid> in the temporary folder, made 0700 when missing, refused
+  // when someone could have prepared it. Only root can give a folder away, so only root tries that.
+  enum Prepare { Missing, Private, OpenToOthers, Link, PlainFile, Others };
+  const std::pair<Prepare, bool> cases[] = {{Missing, true}, {Private, true},    {OpenToOthers, false},
+                                            {Link, false},   {PlainFile, false}, {Others, false}};
+  for (const auto& [prepare, usable] : cases) {
+    SCOPED_TRACE(prepare);
+    if (prepare == Others && geteuid() != 0) continue;
+    QTemporaryDir temp;
+    const QString folder = temp.filePath(QStringLiteral("pictoforge-%1").arg(geteuid()));
+    const QByteArray at = QFile::encodeName(folder);
+    if (prepare == Private || prepare == OpenToOthers || prepare == Others) ::mkdir(at, 0700);
+    if (prepare == OpenToOthers) ::chmod(at, 0755);
+    if (prepare == Others) {
+      ASSERT_EQ(::chown(at, 65534, 65534), 0);
+    }
+    if (prepare == Link) {
+      ::mkdir(QFile::encodeName(temp.filePath("elsewhere")), 0700);
+      ::symlink(QFile::encodeName(temp.filePath("elsewhere")), at);
+    }
+    if (prepare == PlainFile) QFile(folder).open(QIODevice::WriteOnly);
+
+    const ChannelPlace place = ChooseChannelPlace({}, temp.path());
+    MessageChannel channel([](const ChannelMessage&) {});
+    EXPECT_EQ(channel.listen(place.path), usable) << channel.errorString().toStdString();
+    if (usable) {
+      EXPECT_EQ(place.path, QDir(folder).filePath("pictoforge.sock"));
+      struct stat st {};
+      ASSERT_EQ(::lstat(at, &st), 0);
+      EXPECT_EQ(st.st_mode & 0777, 0700u);
+    } else {
+      EXPECT_TRUE(place.path.isEmpty());
+      EXPECT_TRUE(place.problem.contains(folder)) << place.problem.toStdString();
+    }
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <cstdlib>
+#include <string>
 
 namespace pf {
 namespace {
@@ -194,6 +195,85 @@ TEST_F(PictureLoader, RefusesHugeAndBrokenFilesAndKeepsThePhotoItHad) {
   ASSERT_TRUE(QFile::remove(good));
   EXPECT_FALSE(photo.decodeFor(QSize(40, 30)));
   EXPECT_EQ(photo.scaled(QSize(40, 30)).size(), QSize(40, 30));
+}
+
+// Noise: any pixel that moves or is weighted differently shows.
+QImage Noise(int w, int h, QImage::Format format = QImage::Format_RGB32) {
+  QImage image(w, h, format);
+  std::uint32_t seed = static_cast<std::uint32_t>(w * 31 + h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      seed = seed * 1664525u + 1013904223u;
+      image.setPixel(
+          x, y, qRgb(static_cast<int>(seed >> 24), (x * 255 / w) ^ static_cast<int>(seed >> 28), y & 255));
+    }
+  }
+  return image;
+}
+
+TEST(ScaledPart, IsExactlyThePartOfTheWholeScaledPicture) {
+  // Down both ways, down one way, the same size, and up (an old decode shown larger).
+  const struct {
+    QSize source, size;
+  } cases[] = {{{1500, 1125}, {600, 450}},   {{3000, 2250}, {2400, 1800}}, {{1001, 777}, {900, 500}},
+               {{2000, 1500}, {1999, 1500}}, {{1200, 900}, {1200, 900}},   {{2400, 1800}, {1320, 990}},
+               {{1777, 1313}, {1000, 999}},  {{300, 200}, {2000, 1500}},   {{1600, 1000}, {1200, 750}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.source.width()) + " to " + std::to_string(c.size.width()));
+    const QImage source = Noise(c.source.width(), c.source.height());
+    const QRect part(0, 0, 656, 496);
+    const QImage want = source.scaled(c.size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                            .copy(part.intersected(QRect(QPoint(0, 0), c.size)));
+    EXPECT_EQ(ScaledPart(source, c.size, part), want);
+    // And the crop it scales is short where the steps allow.
+    const ScaleCrop x = ExactScaleCrop(c.source.width(), c.size.width(), 656);
+    EXPECT_LE(x.target, std::max(c.size.width(), 2 * 656));
+  }
+}
+
+TEST_F(PictureLoader, APhotoTooLargeToDecodeWholeShowsItsPartDecodedAloneInEveryOrientation) {
+  using T = QImageIOHandler::Transformation;
+  const T turns[] = {QImageIOHandler::TransformationNone,
+                     QImageIOHandler::TransformationRotate90,
+                     QImageIOHandler::TransformationMirror,
+                     QImageIOHandler::TransformationRotate270,
+                     QImageIOHandler::TransformationFlipAndRotate90,
+                     QImageIOHandler::TransformationRotate180};
+  const QImage stored = Noise(2400, 1800);
+  const QRgb background = qRgb(1, 2, 3);
+  for (const T turn : turns) {
+    QImageWriter writer(path("large.jpg"), "jpeg");
+    writer.setTransformation(turn);
+    writer.setQuality(90);
+    ASSERT_TRUE(writer.write(stored));
+    Photo whole;
+    Photo limited;
+    ASSERT_EQ(LoadPictureFile(path("large.jpg"), whole), PictureStatus::Ok);
+    ASSERT_EQ(LoadPictureFile(path("large.jpg"), limited), PictureStatus::Ok);
+    limited.limitDecodedPixels(1'000'000);
+    // At 0.6 the whole decode has 4.3 megapixels, at 0.3 (a decode at 1/2) 1.1: both over the limit.
+    for (const double ratio : {0.6, 0.3}) {
+      SCOPED_TRACE(std::to_string(static_cast<int>(turn)) + " at " + std::to_string(ratio));
+      const QSize shown(qRound(whole.size().width() * ratio), qRound(whole.size().height() * ratio));
+      const QRect part(0, 0, 656, 496);
+      ASSERT_FALSE(limited.decodeFor(shown));
+      const QImage got = limited.shownPart(shown, part, background);
+      const QImage want = whole.shownPart(shown, part, background);
+      ASSERT_EQ(got.size(), part.intersected(QRect(QPoint(0, 0), shown)).size());
+      if (ratio > 0.5) {
+        EXPECT_EQ(got, want);
+        continue;
+      }
+      // At a reduction the decoder scales the clip itself, close to its own reduction of the whole: close
+      // on average, where a part turned or moved would be off by a third.
+      double difference = 0;
+      for (int y = 0; y < got.height(); ++y) {
+        for (int x = 0; x < got.width(); ++x)
+          difference += std::abs(qGray(got.pixel(x, y)) - qGray(want.pixel(x, y)));
+      }
+      EXPECT_LT(difference / (got.width() * got.height()), 6.0);
+    }
+  }
 }
 
 }  // namespace

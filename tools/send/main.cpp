@@ -13,7 +13,7 @@
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QStringList args = QCoreApplication::arguments().mid(1);
-  QString socketPath = pf::DefaultChannelPath();
+  QString socketPath;
   const qsizetype socketFlag = args.indexOf(QStringLiteral("--socket"));
   if (socketFlag >= 0 && socketFlag + 1 < args.size()) {
     socketPath = args[socketFlag + 1];
@@ -22,6 +22,15 @@ int main(int argc, char** argv) {
   if (args.size() != 1) {
     std::fprintf(stderr, "usage: pictoforge-send FILE [--socket PATH]\n");
     return 2;
+  }
+  if (socketPath.isEmpty()) {
+    // The editor's own choice: a name nobody else can have made.
+    const pf::ChannelPlace place = pf::DefaultChannelPlace();
+    if (place.path.isEmpty()) {
+      std::fprintf(stderr, "pictoforge-send: %s\n", qPrintable(place.problem));
+      return 1;
+    }
+    socketPath = place.path;
   }
   // The editor reads the name as it arrives, from its own working folder: send it absolute.
   const QString name = QFileInfo(args[0]).absoluteFilePath();
