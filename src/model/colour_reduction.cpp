@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "model/numeric_text.h"
@@ -21,9 +22,9 @@ int ChannelValue(const PaletteEntry& colour, Channel channel) {
   return 0;
 }
 
-ChannelHistograms BuildChannelHistograms(const ColourSquare& square) {
+ChannelHistograms BuildChannelHistograms(std::span<const PaletteEntry> pixels) {
   ChannelHistograms h{};
-  for (const PaletteEntry& c : square) {
+  for (const PaletteEntry& c : pixels) {
     ++h[0][c.red];
     ++h[1][c.green];
     ++h[2][c.blue];
@@ -105,9 +106,9 @@ int NearestLevel(const ChannelLevels& levels, Channel channel, int value) {
   return best;
 }
 
-LevelGrid BuildLevelGrid(const ColourSquare& square, const ChannelLevels& levels) {
+LevelGrid BuildLevelGrid(std::span<const PaletteEntry> pixels, const ChannelLevels& levels) {
   LevelGrid grid{};
-  for (const PaletteEntry& c : square) {
+  for (const PaletteEntry& c : pixels) {
     const int r = NearestLevel(levels, Channel::Red, c.red);
     const int g = NearestLevel(levels, Channel::Green, c.green);
     const int b = NearestLevel(levels, Channel::Blue, c.blue);
@@ -188,25 +189,109 @@ PaletteChoice ChoosePalette(const LevelGrid& grid, const ChannelLevels& levels, 
   return choice;
 }
 
+namespace {
+
+// The nearest entry (the lowest index among equally near ones) and its squared distance.
+std::pair<int, int> Nearest(const PaletteEntry& c, const Palette& palette) {
+  int best = 0;
+  int bestDistance = std::numeric_limits<int>::max();
+  for (int i = 0; i < kLevelCount; ++i) {
+    const int d = SquaredDistance(c, palette[static_cast<std::size_t>(i)]);
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = i;
+    }
+  }
+  return {best, bestDistance};
+}
+
+}  // namespace
+
 ReducedIndices MapToPalette(const ColourSquare& square, const Palette& palette) {
   ReducedIndices indices{};
   for (int y = 0; y < kReductionEdge; ++y) {
     for (int x = 0; x < kReductionEdge; ++x) {
       const PaletteEntry& c = square[static_cast<std::size_t>(y * kReductionEdge + x)];
-      int best = 0;
-      int bestDistance = std::numeric_limits<int>::max();
-      for (int i = 0; i < kLevelCount; ++i) {
-        const int d = SquaredDistance(c, palette[static_cast<std::size_t>(i)]);
-        if (d < bestDistance) {
-          bestDistance = d;
-          best = i;
-        }
-      }
       indices[static_cast<std::size_t>((kReductionEdge - 1 - y) * kReductionEdge + x)] =
-          static_cast<std::uint8_t>(best);
+          static_cast<std::uint8_t>(Nearest(c, palette).first);
     }
   }
   return indices;
+}
+
+PaletteChoice ReducePalette(std::span<const PaletteEntry> pixels, int threshold) {
+  const ChannelLevels levels = MakeChannelLevels(BuildChannelHistograms(pixels));
+  return ChoosePalette(BuildLevelGrid(pixels, levels), levels, threshold);
+}
+
+std::vector<std::uint8_t> NearestIndices(std::span<const PaletteEntry> pixels, const Palette& palette) {
+  std::vector<std::uint8_t> indices(pixels.size());
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    indices[i] = static_cast<std::uint8_t>(Nearest(pixels[i], palette).first);
+  }
+  return indices;
+}
+
+std::int64_t ReductionError(std::span<const PaletteEntry> pixels, const Palette& palette) {
+  std::int64_t sum = 0;
+  for (const PaletteEntry& c : pixels) sum += Nearest(c, palette).second;
+  return sum;
+}
+
+Palette RefinePalette(std::span<const PaletteEntry> pixels, const Palette& start, int threshold) {
+  constexpr int kMaxRounds = 32;
+  const std::int64_t limit = threshold > 0 ? std::int64_t{threshold} * threshold : 0;
+  Palette best = start;
+  std::int64_t bestError = ReductionError(pixels, best);
+  for (int round = 0; round < kMaxRounds && bestError > 0; ++round) {
+    struct Sum {
+      std::int64_t red = 0, green = 0, blue = 0, count = 0;
+    };
+    std::array<Sum, kLevelCount> sums{};
+    // The worst served pixels, worst first, for the colours that serve none.
+    std::vector<std::pair<int, std::size_t>> worst;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+      const auto [index, distance] = Nearest(pixels[i], best);
+      Sum& s = sums[static_cast<std::size_t>(index)];
+      s.red += pixels[i].red;
+      s.green += pixels[i].green;
+      s.blue += pixels[i].blue;
+      ++s.count;
+      if (distance > 0) worst.emplace_back(distance, i);
+    }
+    std::stable_sort(worst.begin(), worst.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    auto nextWorst = worst.begin();
+
+    Palette moved = best;
+    for (int n = 0; n < kLevelCount; ++n) {
+      const Sum& s = sums[static_cast<std::size_t>(n)];
+      PaletteEntry target = moved[static_cast<std::size_t>(n)];
+      if (s.count > 0) {
+        const auto mean = [&s](std::int64_t total) {
+          return static_cast<std::uint8_t>(RoundHalfEven(static_cast<double>(total) / s.count));
+        };
+        target = PaletteEntry{mean(s.blue), mean(s.green), mean(s.red), 0};
+      } else if (nextWorst != worst.end()) {
+        target = pixels[(nextWorst++)->second];
+        target.reserved = 0;
+      }
+      const PaletteEntry& from = moved[static_cast<std::size_t>(n)];
+      bool allowed = true;
+      for (int m = 0; m < kLevelCount && allowed; ++m) {
+        if (m == n) continue;
+        const PaletteEntry& other = moved[static_cast<std::size_t>(m)];
+        const int after = SquaredDistance(target, other);
+        allowed = after >= limit || after > SquaredDistance(from, other);
+      }
+      if (allowed) moved[static_cast<std::size_t>(n)] = target;
+    }
+    const std::int64_t error = ReductionError(pixels, moved);
+    if (error >= bestError) break;
+    best = moved;
+    bestError = error;
+  }
+  return best;
 }
 
 ColourReduction ReduceColours(const ColourSquare& square, int threshold) {
