@@ -32,6 +32,9 @@ int UsageError(const QString& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The image plugins' own warnings ("JPEG datastream contains no image") would break the one line a
+  // failed file gets; the reason is reported in that line instead.
+  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
   QCoreApplication app(argc, argv);
   const std::variant<Options, QString> parsed = ParseArguments(QCoreApplication::arguments().mid(1));
   if (const auto* error = std::get_if<QString>(&parsed)) return UsageError(*error);
