@@ -238,58 +238,107 @@ std::int64_t ReductionError(std::span<const PaletteEntry> pixels, const Palette&
   return sum;
 }
 
-Palette RefinePalette(std::span<const PaletteEntry> pixels, const Palette& start, int threshold) {
+namespace {
+
+// Whether entry n may move to `target`: no other entry ends closer than the limit, unless it was closer
+// already and the move takes them apart.
+bool MayMove(const Palette& palette, int n, const PaletteEntry& target, std::int64_t limit) {
+  const PaletteEntry& from = palette[static_cast<std::size_t>(n)];
+  for (int m = 0; m < kLevelCount; ++m) {
+    if (m == n) continue;
+    const PaletteEntry& other = palette[static_cast<std::size_t>(m)];
+    const int after = SquaredDistance(target, other);
+    if (after < limit && after <= SquaredDistance(from, other)) return false;
+  }
+  return true;
+}
+
+struct Assignment {
+  std::array<std::int64_t, kLevelCount> red{}, green{}, blue{}, count{};
+  // Pixels by how badly they are served, worst first; those served exactly are left out.
+  std::vector<std::pair<int, std::size_t>> worst;
+};
+
+Assignment Assign(std::span<const PaletteEntry> pixels, const Palette& palette) {
+  Assignment a;
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    const auto [index, distance] = Nearest(pixels[i], palette);
+    const auto k = static_cast<std::size_t>(index);
+    a.red[k] += pixels[i].red;
+    a.green[k] += pixels[i].green;
+    a.blue[k] += pixels[i].blue;
+    ++a.count[k];
+    if (distance > 0) a.worst.emplace_back(distance, i);
+  }
+  std::stable_sort(a.worst.begin(), a.worst.end(),
+                   [](const auto& x, const auto& y) { return x.first > y.first; });
+  return a;
+}
+
+// Moves entry n to the worst served pixel it may move to; false when there is none.
+bool MoveToWorst(std::span<const PaletteEntry> pixels, const Assignment& a, Palette& palette, int n,
+                 std::int64_t limit, std::size_t& next) {
+  for (; next < a.worst.size(); ++next) {
+    PaletteEntry target = pixels[a.worst[next].second];
+    target.reserved = 0;
+    if (MayMove(palette, n, target, limit)) {
+      palette[static_cast<std::size_t>(n)] = target;
+      ++next;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Rounds of moving every entry to the mean of its pixels (an entry serving none to the worst served
+// pixel), as long as each round lowers the error.
+void Settle(std::span<const PaletteEntry> pixels, Palette& best, std::int64_t& bestError,
+            std::int64_t limit) {
   constexpr int kMaxRounds = 32;
+  for (int round = 0; round < kMaxRounds && bestError > 0; ++round) {
+    const Assignment a = Assign(pixels, best);
+    std::size_t next = 0;
+    Palette moved = best;
+    for (int n = 0; n < kLevelCount; ++n) {
+      const auto k = static_cast<std::size_t>(n);
+      if (a.count[k] == 0) {
+        MoveToWorst(pixels, a, moved, n, limit, next);
+        continue;
+      }
+      const auto mean = [&a, k](std::int64_t total) {
+        return static_cast<std::uint8_t>(RoundHalfEven(static_cast<double>(total) / a.count[k]));
+      };
+      const PaletteEntry target{mean(a.blue[k]), mean(a.green[k]), mean(a.red[k]), 0};
+      if (MayMove(moved, n, target, limit)) moved[k] = target;
+    }
+    const std::int64_t error = ReductionError(pixels, moved);
+    if (error >= bestError) return;
+    best = moved;
+    bestError = error;
+  }
+}
+
+}  // namespace
+
+Palette RefinePalette(std::span<const PaletteEntry> pixels, const Palette& start, int threshold) {
   const std::int64_t limit = threshold > 0 ? std::int64_t{threshold} * threshold : 0;
   Palette best = start;
   std::int64_t bestError = ReductionError(pixels, best);
-  for (int round = 0; round < kMaxRounds && bestError > 0; ++round) {
-    struct Sum {
-      std::int64_t red = 0, green = 0, blue = 0, count = 0;
-    };
-    std::array<Sum, kLevelCount> sums{};
-    // The worst served pixels, worst first, for the colours that serve none.
-    std::vector<std::pair<int, std::size_t>> worst;
-    for (std::size_t i = 0; i < pixels.size(); ++i) {
-      const auto [index, distance] = Nearest(pixels[i], best);
-      Sum& s = sums[static_cast<std::size_t>(index)];
-      s.red += pixels[i].red;
-      s.green += pixels[i].green;
-      s.blue += pixels[i].blue;
-      ++s.count;
-      if (distance > 0) worst.emplace_back(distance, i);
-    }
-    std::stable_sort(worst.begin(), worst.end(),
-                     [](const auto& a, const auto& b) { return a.first > b.first; });
-    auto nextWorst = worst.begin();
-
-    Palette moved = best;
-    for (int n = 0; n < kLevelCount; ++n) {
-      const Sum& s = sums[static_cast<std::size_t>(n)];
-      PaletteEntry target = moved[static_cast<std::size_t>(n)];
-      if (s.count > 0) {
-        const auto mean = [&s](std::int64_t total) {
-          return static_cast<std::uint8_t>(RoundHalfEven(static_cast<double>(total) / s.count));
-        };
-        target = PaletteEntry{mean(s.blue), mean(s.green), mean(s.red), 0};
-      } else if (nextWorst != worst.end()) {
-        target = pixels[(nextWorst++)->second];
-        target.reserved = 0;
-      }
-      const PaletteEntry& from = moved[static_cast<std::size_t>(n)];
-      bool allowed = true;
-      for (int m = 0; m < kLevelCount && allowed; ++m) {
-        if (m == n) continue;
-        const PaletteEntry& other = moved[static_cast<std::size_t>(m)];
-        const int after = SquaredDistance(target, other);
-        allowed = after >= limit || after > SquaredDistance(from, other);
-      }
-      if (allowed) moved[static_cast<std::size_t>(n)] = target;
-    }
-    const std::int64_t error = ReductionError(pixels, moved);
-    if (error >= bestError) break;
-    best = moved;
-    bestError = error;
+  Settle(pixels, best, bestError, limit);
+  // The rounds stop in the nearest good palette. Moving the entry that serves the fewest pixels to the
+  // worst served one and settling again often finds a better one; stop when it no longer does.
+  constexpr int kMaxJumps = 16;
+  for (int jump = 0; jump < kMaxJumps && bestError > 0; ++jump) {
+    const Assignment a = Assign(pixels, best);
+    const auto fewest = std::min_element(a.count.begin(), a.count.end()) - a.count.begin();
+    Palette trial = best;
+    std::size_t next = 0;
+    if (!MoveToWorst(pixels, a, trial, static_cast<int>(fewest), limit, next)) break;
+    std::int64_t trialError = ReductionError(pixels, trial);
+    Settle(pixels, trial, trialError, limit);
+    if (trialError >= bestError) break;
+    best = trial;
+    bestError = trialError;
   }
   return best;
 }
