@@ -108,7 +108,7 @@ TEST_F(Convert, BatchWithABrokenFileDoesTheRestAndSaysWhichFailed) {
   broken.close();
   randomPicture("c.png", 300, 200, rng);
   const Finished r = run({QStringLiteral("a.png"), QStringLiteral("b.jpg"), QStringLiteral("c.png"),
-                     QStringLiteral("-o"), QStringLiteral("out")});
+                          QStringLiteral("-o"), QStringLiteral("out")});
   EXPECT_EQ(r.status, 1);
   ASSERT_EQ(r.errorLines.size(), 1) << r.errorLines.join(QLatin1Char('\n')).toStdString();
   EXPECT_TRUE(r.errorLines[0].startsWith(QStringLiteral("b.jpg: "))) << r.errorLines[0].toStdString();
@@ -162,6 +162,20 @@ TEST_F(Convert, EachFormatHasItsLayoutAndFitKeepsTheWholePicture) {
   EXPECT_EQ(at(28, 23), (std::array<int, 3>{0, 0, 255}));
   EXPECT_EQ(at(28, 24), (std::array<int, 3>{0, 0, 0}));
   EXPECT_EQ(ReadWholeFile(path("wide-bmp").toStdString())->at(0), 'B');
+
+  // An icon to its own format comes back as it was: the 16-colour one keeping its mask, the full colour
+  // one its pixels and mask.
+  const QString shipped = QStringLiteral(PF_SOURCE_DIR "/packaging/icons/pictoforge-32.ico");
+  ASSERT_EQ(run({shipped, QStringLiteral("--transparent"), QStringLiteral("99"), QStringLiteral("-o"),
+                 QStringLiteral("same.ico")})
+                .status,
+            0);
+  EXPECT_EQ(bytesOf(QStringLiteral("same.ico")), ReadWholeFile(shipped.toStdString()).value_or(Bytes{}));
+  ASSERT_EQ(run({QStringLiteral("--format=fc32"), QStringLiteral("wide-fc32"), QStringLiteral("-o"),
+                 QStringLiteral("again.ico")})
+                .status,
+            0);
+  EXPECT_EQ(bytesOf(QStringLiteral("again.ico")), bytesOf(QStringLiteral("wide-fc32")));
 }
 
 TEST_F(Convert, BestQualityIsNeverWorseAndAFixedPaletteIsKept) {

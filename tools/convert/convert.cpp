@@ -378,7 +378,8 @@ Source ReadSource(const QString& path) {
 // lies outside the source is black, as in the windows. `squareOrigin` gives the cut's left or top for a
 // pointer position. Nothing when the source cannot be decoded at the size it is needed.
 std::optional<QImage> Place(ColourSource& source, const std::variant<Fit, Crop>& placement, int width,
-                            int height, int (*squareOrigin)(int pointer, int edge), QString* reason) {
+                            int height, int (*squareOrigin)(int pointer, int edge, int otherEdge),
+                            QString* reason) {
   const QSize full = source.size();
   double ratio = 1.0;
   if (std::holds_alternative<Fit>(placement)) {
@@ -413,8 +414,8 @@ std::optional<QImage> Place(ColourSource& source, const std::variant<Fit, Crop>&
     top = -((height - shown.height()) / 2);
   } else {
     const Crop& c = std::get<Crop>(placement);
-    left = squareOrigin(c.x, width);
-    top = squareOrigin(c.y, height);
+    left = squareOrigin(c.x, width, height);
+    top = squareOrigin(c.y, height, width);
   }
   QImage out(width, height, QImage::Format_RGB32);
   out.fill(Qt::black);
@@ -433,8 +434,9 @@ std::optional<QImage> Place(ColourSource& source, const std::variant<Fit, Crop>&
 
 // The 32 x 32 square of the reduction windows has its pointer 15 pixels in; the photo window centres every
 // other size on the pointer.
-int SquareOrigin(int pointer, int edge) {
-  return edge == kReductionEdge ? ReductionSquareOrigin(pointer) : CentredSquareOrigin(pointer, edge);
+int SquareOrigin(int pointer, int edge, int otherEdge) {
+  return edge == kReductionEdge && otherEdge == kReductionEdge ? ReductionSquareOrigin(pointer)
+                                                               : CentredSquareOrigin(pointer, edge);
 }
 
 std::vector<PaletteEntry> Entries(const QImage& image) {
