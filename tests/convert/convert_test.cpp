@@ -171,6 +171,15 @@ TEST_F(Convert, EachFormatHasItsLayoutAndFitKeepsTheWholePicture) {
                 .status,
             0);
   EXPECT_EQ(bytesOf(QStringLiteral("same.ico")), ReadWholeFile(shipped.toStdString()).value_or(Bytes{}));
+  // ... and through an exchange file and back.
+  ASSERT_EQ(run({shipped, QStringLiteral("--transparent=99"), QStringLiteral("-o"), QStringLiteral("x.dat")})
+                .status,
+            0);
+  ASSERT_EQ(run({QStringLiteral("x.dat"), QStringLiteral("--transparent=99"), QStringLiteral("-o"),
+                 QStringLiteral("x.ico")})
+                .status,
+            0);
+  EXPECT_EQ(bytesOf(QStringLiteral("x.ico")), bytesOf(QStringLiteral("same.ico")));
   ASSERT_EQ(run({QStringLiteral("--format=fc32"), QStringLiteral("wide-fc32"), QStringLiteral("-o"),
                  QStringLiteral("again.ico")})
                 .status,

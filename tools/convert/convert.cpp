@@ -26,9 +26,9 @@ namespace pf::convert {
 const char* const kUsage =
     "usage: pictoforge-convert [options] INPUT... -o OUTPUT\n"
     "\n"
-    "Makes 16-colour icons and bitmaps, full colour icons and exchange files from icons, bitmaps and\n"
-    "photos (.ico, .bmp, .jpg, .png), the way the editor's windows make them. With several inputs OUTPUT\n"
-    "is a folder and each output takes its input's name with the format's extension.\n"
+    "Makes 16-colour icons and bitmaps, full colour icons and exchange files from icons, bitmaps,\n"
+    "exchange files (.dat) and photos (.jpg, .png), the way the editor's windows make them. With several\n"
+    "inputs OUTPUT is a folder and each output takes its input's name with the format's extension.\n"
     "\n"
     "  -o, --output PATH       the output file, or the folder for several inputs\n"
     "  --format FORMAT         ico (32 x 32, 16 colours; the default and what .ico means), ico16,\n"
@@ -345,6 +345,20 @@ Source ReadSource(const QString& path) {
   file.close();
   const bool icon = head.startsWith(QByteArray("\0\0\1\0", 4));
   const bool bitmap = head.startsWith("BM");
+  // An exchange file has no signature; its name says what it is, as it does when it is sent.
+  if (!icon && !bitmap && QFileInfo(path).suffix().compare(QLatin1String("dat"), Qt::CaseInsensitive) == 0) {
+    const std::optional<ExchangeImage> exchange = ReadExchangeFile(local);
+    if (!exchange) return Failure{QStringLiteral("not an exchange file")};
+    IndexedSource indexed;
+    indexed.palette = exchange->palette;
+    indexed.mask = exchange->mask;
+    if (exchange->size == 16) {
+      UnpackPixels16(std::span(exchange->packed).first(128), indexed.pixels);
+    } else {
+      UnpackPixels32(exchange->packed, indexed.pixels);
+    }
+    return indexed;
+  }
   if (!icon && !bitmap) return ReadPhoto(path);
 
   std::string error;
