@@ -136,7 +136,6 @@ std::variant<Options, QString> ParseArguments(const QStringList& arguments) {
   Options o;
   bool fitGiven = false;
   bool cropGiven = false;
-  bool transparentGiven = false;
   for (qsizetype i = 0; i < arguments.size(); ++i) {
     QString arg = arguments[i];
     QString inlineValue;
@@ -215,7 +214,6 @@ std::variant<Options, QString> ParseArguments(const QStringList& arguments) {
       const std::optional<int> t = WholeNumber(value);
       if (!t || !((*t >= -1 && *t <= 15) || *t == 99)) return bad();
       o.transparent = *t;
-      transparentGiven = true;
     } else if (arg == QLatin1String("--force")) {
       o.force = true;
     } else if (arg == QLatin1String("--jobs") || arg == QLatin1String("-j")) {
@@ -238,7 +236,6 @@ std::variant<Options, QString> ParseArguments(const QStringList& arguments) {
   if (fitGiven && cropGiven) return QStringLiteral("--fit and --crop exclude each other");
   if (o.palette && o.bestQuality)
     return QStringLiteral("--quality best refines a reduced palette, not --palette");
-  (void)transparentGiven;
   return o;
 }
 
