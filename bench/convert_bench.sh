@@ -135,9 +135,12 @@ measure() {  # label, then the command; prints files/s and the peak memory
   wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {print $2}' "$log" |
     awk -F: '{ if (NF == 3) print $1 * 3600 + $2 * 60 + $3; else print $1 * 60 + $2 }')
   peak=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$log")
-  printf "  %-44s %7.2f s %8.2f files/s   peak %6.1f MB\n" "$label" "$wall" "$(echo "$N / $wall" | bc -l)" \
-    "$(echo "$peak / 1024" | bc -l)"
+  # Processor time (user + system, children included) is steadier than the wall clock on a shared machine.
+  cpu=$(awk -F': ' '/User time|System time/ {t += $2} END {print t}' "$log")
+  printf "  %-24s %7.2f s %7.2f files/s  %6.3f cpu s/file  peak %6.1f MB\n" "$label" "$wall" \
+    "$(echo "$N / $wall" | bc -l)" "$(echo "$cpu / $N" | bc -l)" "$(echo "$peak / 1024" | bc -l)"
   echo "$wall" >"$WORK/wall-$label"
+  echo "$cpu" >"$WORK/cpu-$label"
 }
 
 rm -rf "$WORK/out"
@@ -150,7 +153,6 @@ measure imagemagick-expert xargs -P "$CORES" -I{} sh -c \
   _ {} <"$WORK/list"
 measure imagemagick-newcomer xargs -P "$CORES" -I{} sh -c \
   '"$IM" "$1" -resize 32x32 -colors 16 "BMP3:$WORK/out/newcomer/$(basename "$1" .jpg).bmp"' _ {} <"$WORK/list"
-ours=$(cat "$WORK/wall-pictoforge-convert")
-printf "  throughput: %.1f x the expert command, %.1f x the newcomer's\n" \
-  "$(echo "$(cat "$WORK/wall-imagemagick-expert") / $ours" | bc -l)" \
-  "$(echo "$(cat "$WORK/wall-imagemagick-newcomer") / $ours" | bc -l)"
+ratio() { echo "$(cat "$WORK/$1-imagemagick-$2") / $(cat "$WORK/$1-pictoforge-convert")" | bc -l; }
+printf "  throughput: %.1f x the expert command, %.1f x the newcomer's (processor time: %.1f x, %.1f x)\n" \
+  "$(ratio wall expert)" "$(ratio wall newcomer)" "$(ratio cpu expert)" "$(ratio cpu newcomer)"
