@@ -10,7 +10,7 @@ set(PF_DATADIR ${CMAKE_INSTALL_DATADIR}/pictoforge)
 # Debian names the documentation folder after the package, not after the project.
 set(PF_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/pictoforge)
 
-install(TARGETS pictoforge pictoforge-send RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS pictoforge pictoforge-send pictoforge-convert RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/data/Pal.pal DESTINATION ${PF_DATADIR})
 install(FILES ${PF_PACKAGING_DIR}/icons/pictoforge-32.ico ${PF_PACKAGING_DIR}/icons/pictoforge-16.ico
         DESTINATION ${PF_DATADIR})
@@ -40,6 +40,7 @@ endforeach()
 find_program(PF_GZIP gzip REQUIRED)
 set(pf_compressed)
 foreach(spec "man/pictoforge.1;${CMAKE_INSTALL_MANDIR}/man1" "man/pictoforge-send.1;${CMAKE_INSTALL_MANDIR}/man1"
+        "man/pictoforge-convert.1;${CMAKE_INSTALL_MANDIR}/man1"
         "changelog;${PF_DOCDIR}")
   list(GET spec 0 source)
   list(GET spec 1 destination)

@@ -7,6 +7,7 @@
 
 #include "fullcolour/reduction_window.h"
 #include "model/numeric_text.h"
+#include "model/photo_geometry.h"
 #include "model/profile.h"
 #include "model/shared_state.h"
 #include "platform/app_context.h"
@@ -29,7 +30,8 @@ constexpr int kFrameLeft = Form9::kPictureWidth + 8;
 constexpr int kFrameWidth = 176;
 
 QSize ShownSize(int w, int h, double ratio) {
-  return {RoundToInt(w * ratio), RoundToInt(h * ratio)};
+  const Extent shown = ShownSizeAt(w, h, ratio);
+  return {shown.width, shown.height};
 }
 
 }  // namespace
@@ -139,7 +141,7 @@ void Form9::Form_MouseMove(int buttons, int /*shift*/, int x, int y) {
 
   // What lies outside the photo comes out black.
   Surface square(kSquare, kSquare);
-  square.bitBlt(0, 0, kSquare, kSquare, Picture2, x - kPointerOffset, y - kPointerOffset);
+  square.bitBlt(0, 0, kSquare, kSquare, Picture2, ReductionSquareOrigin(x), ReductionSquareOrigin(y));
   Surface& to = target->client();
   to.stretchBlt(0, 0, kEnlarged, kEnlarged, square, 0, 0, kSquare, kSquare);
   to.bitBlt(Form13::kSourceLeft, Form13::kSourceTop, kSquare, kSquare, square, 0, 0);

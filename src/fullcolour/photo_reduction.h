@@ -8,6 +8,7 @@
 #include <QSlider>
 #include <QString>
 
+#include "model/photo_geometry.h"
 #include "platform/form.h"
 #include "platform/picture_loader.h"
 #include "platform/surface.h"
@@ -25,7 +26,7 @@ class Form9 final : public Form {
   static constexpr int kPictureHeight = 480;
   // The square cut out under the pointer, and how far the pointer sits from its left and top edges.
   static constexpr int kSquare = 32;
-  static constexpr int kPointerOffset = 15;
+  static constexpr int kPointerOffset = kReductionPointerOffset;
   static constexpr int kEnlarged = 160;
   // The part of the shown photo held in Picture2: every square whose pointer lies in the picture area.
   static constexpr int kHeldWidth = kPictureWidth + kSquare - kPointerOffset - 1;

@@ -7,6 +7,7 @@
 
 #include "fullcolour/full_colour_window.h"
 #include "model/numeric_text.h"
+#include "model/photo_geometry.h"
 #include "model/profile.h"
 #include "model/shared_state.h"
 #include "platform/app_context.h"
@@ -28,16 +29,12 @@ constexpr int kSliderMax = 30;
 // A photo within the shown area in both directions comes up at the slider's largest ratio; one beyond it
 // in one direction only is reduced by that direction alone.
 double FitRatio(int w, int h) {
-  const double rx = w > Form18::kShownWidth ? static_cast<double>(Form18::kShownWidth) / w : 0.0;
-  const double ry = h > Form18::kShownHeight ? static_cast<double>(Form18::kShownHeight) / h : 0.0;
-  if (rx == 0.0 && ry == 0.0) return kSliderMax / kSliderUnit;
-  if (rx == 0.0) return ry;
-  if (ry == 0.0) return rx;
-  return std::min(rx, ry);
+  return pf::FitRatio(w, h, Form18::kShownWidth, Form18::kShownHeight, kSliderMax / kSliderUnit);
 }
 
 QSize ShownSize(int w, int h, double ratio) {
-  return {RoundToInt(w * ratio), RoundToInt(h * ratio)};
+  const Extent shown = ShownSizeAt(w, h, ratio);
+  return {shown.width, shown.height};
 }
 
 }  // namespace
@@ -149,7 +146,8 @@ void Form18::Form_MouseMove(int buttons, int /*shift*/, int x, int y) {
 
 void Form18::copySquare(Form20& target, int s, int x, int y, QPoint to) {
   target.client().fillRect(to.x(), to.y(), to.x() + s, to.y() + s, 0);
-  target.client().bitBlt(to.x(), to.y(), s, s, Picture2, x - s / 2, y - s / 2);
+  target.client().bitBlt(to.x(), to.y(), s, s, Picture2, CentredSquareOrigin(x, s),
+                         CentredSquareOrigin(y, s));
 }
 
 }  // namespace pf

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "model/numeric_text.h"
@@ -21,9 +22,9 @@ int ChannelValue(const PaletteEntry& colour, Channel channel) {
   return 0;
 }
 
-ChannelHistograms BuildChannelHistograms(const ColourSquare& square) {
+ChannelHistograms BuildChannelHistograms(std::span<const PaletteEntry> pixels) {
   ChannelHistograms h{};
-  for (const PaletteEntry& c : square) {
+  for (const PaletteEntry& c : pixels) {
     ++h[0][c.red];
     ++h[1][c.green];
     ++h[2][c.blue];
@@ -105,9 +106,9 @@ int NearestLevel(const ChannelLevels& levels, Channel channel, int value) {
   return best;
 }
 
-LevelGrid BuildLevelGrid(const ColourSquare& square, const ChannelLevels& levels) {
+LevelGrid BuildLevelGrid(std::span<const PaletteEntry> pixels, const ChannelLevels& levels) {
   LevelGrid grid{};
-  for (const PaletteEntry& c : square) {
+  for (const PaletteEntry& c : pixels) {
     const int r = NearestLevel(levels, Channel::Red, c.red);
     const int g = NearestLevel(levels, Channel::Green, c.green);
     const int b = NearestLevel(levels, Channel::Blue, c.blue);
@@ -188,25 +189,158 @@ PaletteChoice ChoosePalette(const LevelGrid& grid, const ChannelLevels& levels, 
   return choice;
 }
 
+namespace {
+
+// The nearest entry (the lowest index among equally near ones) and its squared distance.
+std::pair<int, int> Nearest(const PaletteEntry& c, const Palette& palette) {
+  int best = 0;
+  int bestDistance = std::numeric_limits<int>::max();
+  for (int i = 0; i < kLevelCount; ++i) {
+    const int d = SquaredDistance(c, palette[static_cast<std::size_t>(i)]);
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = i;
+    }
+  }
+  return {best, bestDistance};
+}
+
+}  // namespace
+
 ReducedIndices MapToPalette(const ColourSquare& square, const Palette& palette) {
   ReducedIndices indices{};
   for (int y = 0; y < kReductionEdge; ++y) {
     for (int x = 0; x < kReductionEdge; ++x) {
       const PaletteEntry& c = square[static_cast<std::size_t>(y * kReductionEdge + x)];
-      int best = 0;
-      int bestDistance = std::numeric_limits<int>::max();
-      for (int i = 0; i < kLevelCount; ++i) {
-        const int d = SquaredDistance(c, palette[static_cast<std::size_t>(i)]);
-        if (d < bestDistance) {
-          bestDistance = d;
-          best = i;
-        }
-      }
       indices[static_cast<std::size_t>((kReductionEdge - 1 - y) * kReductionEdge + x)] =
-          static_cast<std::uint8_t>(best);
+          static_cast<std::uint8_t>(Nearest(c, palette).first);
     }
   }
   return indices;
+}
+
+PaletteChoice ReducePalette(std::span<const PaletteEntry> pixels, int threshold) {
+  const ChannelLevels levels = MakeChannelLevels(BuildChannelHistograms(pixels));
+  return ChoosePalette(BuildLevelGrid(pixels, levels), levels, threshold);
+}
+
+std::vector<std::uint8_t> NearestIndices(std::span<const PaletteEntry> pixels, const Palette& palette) {
+  std::vector<std::uint8_t> indices(pixels.size());
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    indices[i] = static_cast<std::uint8_t>(Nearest(pixels[i], palette).first);
+  }
+  return indices;
+}
+
+std::int64_t ReductionError(std::span<const PaletteEntry> pixels, const Palette& palette) {
+  std::int64_t sum = 0;
+  for (const PaletteEntry& c : pixels) sum += Nearest(c, palette).second;
+  return sum;
+}
+
+namespace {
+
+// Whether entry n may move to `target`: no other entry ends closer than the limit, unless it was closer
+// already and the move takes them apart.
+bool MayMove(const Palette& palette, int n, const PaletteEntry& target, std::int64_t limit) {
+  const PaletteEntry& from = palette[static_cast<std::size_t>(n)];
+  for (int m = 0; m < kLevelCount; ++m) {
+    if (m == n) continue;
+    const PaletteEntry& other = palette[static_cast<std::size_t>(m)];
+    const int after = SquaredDistance(target, other);
+    if (after < limit && after <= SquaredDistance(from, other)) return false;
+  }
+  return true;
+}
+
+struct Assignment {
+  std::array<std::int64_t, kLevelCount> red{}, green{}, blue{}, count{};
+  // Pixels by how badly they are served, worst first; those served exactly are left out.
+  std::vector<std::pair<int, std::size_t>> worst;
+};
+
+Assignment Assign(std::span<const PaletteEntry> pixels, const Palette& palette) {
+  Assignment a;
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    const auto [index, distance] = Nearest(pixels[i], palette);
+    const auto k = static_cast<std::size_t>(index);
+    a.red[k] += pixels[i].red;
+    a.green[k] += pixels[i].green;
+    a.blue[k] += pixels[i].blue;
+    ++a.count[k];
+    if (distance > 0) a.worst.emplace_back(distance, i);
+  }
+  std::stable_sort(a.worst.begin(), a.worst.end(),
+                   [](const auto& x, const auto& y) { return x.first > y.first; });
+  return a;
+}
+
+// Moves entry n to the worst served pixel it may move to; false when there is none.
+bool MoveToWorst(std::span<const PaletteEntry> pixels, const Assignment& a, Palette& palette, int n,
+                 std::int64_t limit, std::size_t& next) {
+  for (; next < a.worst.size(); ++next) {
+    PaletteEntry target = pixels[a.worst[next].second];
+    target.reserved = 0;
+    if (MayMove(palette, n, target, limit)) {
+      palette[static_cast<std::size_t>(n)] = target;
+      ++next;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Rounds of moving every entry to the mean of its pixels (an entry serving none to the worst served
+// pixel), as long as each round lowers the error.
+void Settle(std::span<const PaletteEntry> pixels, Palette& best, std::int64_t& bestError,
+            std::int64_t limit) {
+  constexpr int kMaxRounds = 32;
+  for (int round = 0; round < kMaxRounds && bestError > 0; ++round) {
+    const Assignment a = Assign(pixels, best);
+    std::size_t next = 0;
+    Palette moved = best;
+    for (int n = 0; n < kLevelCount; ++n) {
+      const auto k = static_cast<std::size_t>(n);
+      if (a.count[k] == 0) {
+        MoveToWorst(pixels, a, moved, n, limit, next);
+        continue;
+      }
+      const auto mean = [&a, k](std::int64_t total) {
+        return static_cast<std::uint8_t>(RoundHalfEven(static_cast<double>(total) / a.count[k]));
+      };
+      const PaletteEntry target{mean(a.blue[k]), mean(a.green[k]), mean(a.red[k]), 0};
+      if (MayMove(moved, n, target, limit)) moved[k] = target;
+    }
+    const std::int64_t error = ReductionError(pixels, moved);
+    if (error >= bestError) return;
+    best = moved;
+    bestError = error;
+  }
+}
+
+}  // namespace
+
+Palette RefinePalette(std::span<const PaletteEntry> pixels, const Palette& start, int threshold) {
+  const std::int64_t limit = threshold > 0 ? std::int64_t{threshold} * threshold : 0;
+  Palette best = start;
+  std::int64_t bestError = ReductionError(pixels, best);
+  Settle(pixels, best, bestError, limit);
+  // The rounds stop in the nearest good palette. Moving the entry that serves the fewest pixels to the
+  // worst served one and settling again often finds a better one; stop when it no longer does.
+  constexpr int kMaxJumps = 16;
+  for (int jump = 0; jump < kMaxJumps && bestError > 0; ++jump) {
+    const Assignment a = Assign(pixels, best);
+    const auto fewest = std::min_element(a.count.begin(), a.count.end()) - a.count.begin();
+    Palette trial = best;
+    std::size_t next = 0;
+    if (!MoveToWorst(pixels, a, trial, static_cast<int>(fewest), limit, next)) break;
+    std::int64_t trialError = ReductionError(pixels, trial);
+    Settle(pixels, trial, trialError, limit);
+    if (trialError >= bestError) break;
+    best = trial;
+    bestError = trialError;
+  }
+  return best;
 }
 
 ColourReduction ReduceColours(const ColourSquare& square, int threshold) {

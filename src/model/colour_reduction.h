@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "model/colour.h"
 
@@ -30,7 +31,8 @@ using ChannelHistogram = std::array<std::uint16_t, 256>;
 using ChannelHistograms = std::array<ChannelHistogram, 3>;
 
 int ChannelValue(const PaletteEntry& colour, Channel channel);
-ChannelHistograms BuildChannelHistograms(const ColourSquare& square);
+// The pixels of any picture of at most kReductionPixels pixels (a ColourSquare is one).
+ChannelHistograms BuildChannelHistograms(std::span<const PaletteEntry> pixels);
 
 // The levels a channel has been given so far, sorted. The values between two neighbouring levels (and
 // below the first, above the last) form a gap that no level represents yet.
@@ -56,7 +58,7 @@ int NearestLevel(const ChannelLevels& levels, Channel channel, int value);
 
 // Pixels per snapped colour, cell red index + 16 * green index + 256 * blue index.
 using LevelGrid = std::array<std::uint16_t, kLevelCount * kLevelCount * kLevelCount>;
-LevelGrid BuildLevelGrid(const ColourSquare& square, const ChannelLevels& levels);
+LevelGrid BuildLevelGrid(std::span<const PaletteEntry> pixels, const ChannelLevels& levels);
 
 enum class PaletteChoiceEnd {
   Full,               // 16 colours taken
@@ -88,6 +90,24 @@ struct ColourReduction {
   ReducedIndices indices{};
 };
 ColourReduction ReduceColours(const ColourSquare& square, int threshold);
+
+// The palette the reduction above chooses for any picture of at most kReductionPixels pixels: for a
+// 32 x 32 square exactly ReduceColours' choice.
+PaletteChoice ReducePalette(std::span<const PaletteEntry> pixels, int threshold);
+
+// The nearest palette index of every pixel, in the pixels' own order; the lowest index among equally near
+// ones, as MapToPalette picks it.
+std::vector<std::uint8_t> NearestIndices(std::span<const PaletteEntry> pixels, const Palette& palette);
+
+// The sum over the pixels of the squared distance to their nearest palette colour: what mapping onto the
+// palette loses.
+std::int64_t ReductionError(std::span<const PaletteEntry> pixels, const Palette& palette);
+
+// Refines a palette for the pixels by rounds of moving each colour to the mean of the pixels it serves
+// (a colour serving none goes to the worst served pixel) and mapping again. A move that would bring two
+// colours closer than `threshold` is not made, unless they were closer already and grow apart. Rounds
+// stop when one no longer lowers the error; the result's ReductionError is never above `start`'s.
+Palette RefinePalette(std::span<const PaletteEntry> pixels, const Palette& start, int threshold);
 
 // The threshold typed into a text box: its leading number rounded half to even and held within 16 bits,
 // so no text can overflow it.

@@ -203,6 +203,16 @@ std::optional<ExchangeImage> ReadExchangeFile(const std::string& path) {
   return ReadExchangeFile(*bytes);
 }
 
+std::vector<std::uint8_t> BuildExchangeFile(const Palette& palette, Bytes packed512, Bytes mask128) {
+  if (packed512.size() < kPackedSize || mask128.size() < kMaskSize) return {};
+  std::vector<std::uint8_t> out(kExchangeMaskOffset + kMaskSize, 0);
+  out[0] = 32;
+  putPalette(out, 2, palette);
+  std::memcpy(out.data() + 66, packed512.data(), kPackedSize);
+  std::memcpy(out.data() + kExchangeMaskOffset, mask128.data(), kMaskSize);
+  return out;
+}
+
 std::vector<std::uint8_t> BuildIcon32(const Palette& palette, Bytes packed512, Bytes mask128) {
   if (packed512.size() < kPackedSize || mask128.size() < kMaskSize) return {};
   std::vector<std::uint8_t> out = SingleIconFile(32, kPackedSize, kMaskSize, palette);

@@ -80,6 +80,11 @@ struct ExchangeImage {
 std::optional<ExchangeImage> ReadExchangeFile(std::span<const std::uint8_t> bytes);
 std::optional<ExchangeImage> ReadExchangeFile(const std::string& path);
 
+// The exchange file of a 32 x 32 picture (size byte 32): 578 + 128 bytes, read back by ReadExchangeFile
+// exactly. Empty when a buffer is too short.
+std::vector<std::uint8_t> BuildExchangeFile(const Palette& palette, std::span<const std::uint8_t> packed512,
+                                            std::span<const std::uint8_t> mask128);
+
 // The 766-byte single-image 32 x 32 icon. Empty when a buffer is too short.
 std::vector<std::uint8_t> BuildIcon32(const Palette& palette, std::span<const std::uint8_t> packed512,
                                       std::span<const std::uint8_t> mask128);

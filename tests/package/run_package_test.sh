@@ -31,6 +31,15 @@ root="$work/root"
 dpkg-deb -x "$deb" "$root"
 bin="$root/usr/bin/pictoforge"
 [ -x "$bin" ] || fail "no usr/bin/pictoforge in the package"
+convert_bin="$root/usr/bin/pictoforge-convert"
+[ -x "$convert_bin" ] || fail "no usr/bin/pictoforge-convert in the package"
+# The converter needs no display: run it before there is one, its shipped icon to a full colour icon.
+env -u DISPLAY -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY "$convert_bin" --format fc32 \
+  "$root/usr/share/pictoforge/pictoforge-32.ico" -o "$work/converted.ico" 2>"$work/convert.log" ||
+  fail "pictoforge-convert failed without a display"
+[ "$(stat -c %s "$work/converted.ico")" = 3262 ] || fail "pictoforge-convert wrote no 3262-byte icon"
+[ -s "$root/usr/share/man/man1/pictoforge-convert.1.gz" ] || fail "no manual page for pictoforge-convert"
+ok "pictoforge-convert runs without a display"
 installed_files() { (cd "$root" && find . | sort); }
 installed_files >"$work/tree.before"
 

@@ -1,0 +1,122 @@
+// pictoforge-convert [options] INPUT... -o OUTPUT
+//
+// Converts every input on its own thread pool, reports failures one line each in the order of the inputs,
+// and shows a progress line on a terminal once a run takes longer than a second. No window system is
+// needed: pictures are read through the image plugins of Qt's GUI library under a core application.
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QStringList>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "convert.h"
+
+using namespace pf::convert;
+
+namespace {
+
+int UsageError(const QString& line) {
+  std::fprintf(stderr, "pictoforge-convert: %s\nTry 'pictoforge-convert --help'.\n", qPrintable(line));
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The image plugins' own warnings ("JPEG datastream contains no image") would break the one line a
+  // failed file gets; the reason is reported in that line instead.
+  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+  QCoreApplication app(argc, argv);
+  const std::variant<Options, QString> parsed = ParseArguments(QCoreApplication::arguments().mid(1));
+  if (const auto* error = std::get_if<QString>(&parsed)) return UsageError(*error);
+  const Options& options = std::get<Options>(parsed);
+  if (options.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("pictoforge-convert %s\n", PF_VERSION);
+    return 0;
+  }
+  const std::variant<std::vector<Job>, QString> planned = PlanJobs(options);
+  if (const auto* error = std::get_if<QString>(&planned)) return UsageError(*error);
+  const std::vector<Job>& jobs = std::get<std::vector<Job>>(planned);
+
+  const std::size_t count = jobs.size();
+  std::vector<Outcome> outcomes(count);
+  std::vector<char> done(count, 0);
+  // Two inputs of the same name would write one output twice: the later one fails instead.
+  std::map<QString, std::size_t> firstFor;
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto [at, fresh] = firstFor.try_emplace(QFileInfo(jobs[i].output).absoluteFilePath(), i);
+    if (!fresh) {
+      outcomes[i] = {
+          false, QStringLiteral("%1 is also the output of %2").arg(jobs[i].output, jobs[at->second].input)};
+      done[i] = 1;
+    }
+  }
+
+  std::mutex lock;
+  std::condition_variable changed;
+  std::atomic<std::size_t> next{0};
+  std::size_t finished = static_cast<std::size_t>(std::count(done.begin(), done.end(), 1));
+  const auto work = [&] {
+    for (;;) {
+      const std::size_t i = next.fetch_add(1);
+      if (i >= count) return;
+      if (done[i]) continue;
+      Outcome outcome = ConvertFile(options, jobs[i]);
+      {
+        const std::lock_guard<std::mutex> hold(lock);
+        outcomes[i] = std::move(outcome);
+        done[i] = 1;
+        ++finished;
+      }
+      changed.notify_one();
+    }
+  };
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const std::size_t threads =
+      std::min<std::size_t>(count, options.jobs > 0 ? static_cast<std::size_t>(options.jobs) : cores);
+  std::vector<std::thread> pool;
+  for (std::size_t t = 0; t < threads; ++t) pool.emplace_back(work);
+
+  // Messages leave in input order, each as soon as every file before it is done.
+  const bool terminal = isatty(STDERR_FILENO) != 0;
+  const auto start = std::chrono::steady_clock::now();
+  bool progressShown = false;
+  std::size_t reported = 0;
+  int failed = 0;
+  std::unique_lock<std::mutex> hold(lock);
+  while (reported < count) {
+    changed.wait_for(hold, std::chrono::milliseconds(100));
+    if (progressShown && reported < count && done[reported]) std::fputs("\r\033[K", stderr);
+    while (reported < count && done[reported]) {
+      const Outcome& o = outcomes[reported];
+      if (!o.ok) ++failed;
+      if (!o.message.isEmpty()) {
+        std::fprintf(stderr, "%s: %s%s\n", qPrintable(jobs[reported].input), o.ok ? "note: " : "",
+                     qPrintable(o.message));
+      }
+      ++reported;
+    }
+    const bool slow = std::chrono::steady_clock::now() - start > std::chrono::seconds(1);
+    if (terminal && slow && reported < count) {
+      std::fprintf(stderr, "\r\033[K%zu of %zu done", finished, count);
+      progressShown = true;
+    }
+  }
+  hold.unlock();
+  if (progressShown) std::fputs("\r\033[K", stderr);
+  for (std::thread& t : pool) t.join();
+  return failed > 0 ? 1 : 0;
+}
