@@ -54,6 +54,23 @@ foreach(spec "man/pictoforge.1;${CMAKE_INSTALL_MANDIR}/man1" "man/pictoforge-sen
   install(FILES ${gz} DESTINATION ${destination})
 endforeach()
 
+# The Japanese manual pages, compressed the same way into a folder of their own and installed under
+# the man/ja tree; the converter's only where that command is built.
+set(pf_man_ja pictoforge.1 pictoforge-send.1)
+if(TARGET pictoforge-convert)
+  list(APPEND pf_man_ja pictoforge-convert.1)
+endif()
+foreach(page ${pf_man_ja})
+  set(gz ${PF_PACKAGING_OUT}/ja/${page}.gz)
+  add_custom_command(OUTPUT ${gz}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PF_PACKAGING_OUT}/ja
+    COMMAND ${CMAKE_COMMAND} -E copy ${PF_PACKAGING_DIR}/man/ja/${page} ${PF_PACKAGING_OUT}/ja/${page}
+    COMMAND ${PF_GZIP} -9nf ${PF_PACKAGING_OUT}/ja/${page}
+    DEPENDS ${PF_PACKAGING_DIR}/man/ja/${page} VERBATIM)
+  list(APPEND pf_compressed ${gz})
+  install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
+endforeach()
+
 add_custom_target(pf_packaging_files ALL DEPENDS ${pf_icon_pngs} ${pf_compressed})
 
 # --- the Debian package ------------------------------------------------------------------------
