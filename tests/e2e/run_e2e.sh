@@ -26,6 +26,9 @@ xvfb_pid=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
 export QT_QPA_PLATFORM=xcb
+# A channel and a state folder of this run's own: other editors may be running on this machine.
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime" XDG_STATE_HOME="$work/state"
 
 "$work/pictoforge" >"$work/app.log" 2>&1 &
 app_pid=$!
