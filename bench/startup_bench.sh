@@ -61,13 +61,20 @@ for i in $(seq "$runs"); do
   sleep 0.2
 done
 
-median() { sort -g "$1" | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
-spread() { sort -g "$1" | awk 'NR == 1 { lo = $1 } { hi = $1 } END { printf "%.1f..%.1f", lo, hi }'; }
-f=$(median "$work/floor.txt")
-e=$(median "$work/editor.txt")
-printf 'floor      median %7.1f ms  (%s)\n' "$f" "$(spread "$work/floor.txt")"
-printf 'pictoforge median %7.1f ms  (%s)  ratio %.3f\n' "$e" "$(spread "$work/editor.txt")" "$(echo "$e / $f" | bc -l)"
-if [ -n "$other" ]; then
-  o=$(median "$work/other.txt")
-  printf 'other      median %7.1f ms  (%s)  ratio %.3f\n' "$o" "$(spread "$work/other.txt")" "$(echo "$o / $f" | bc -l)"
-fi
+# Column 1 of each line: wall time to the mapped window; column 2: the program's CPU time by then.
+median() { cut -d' ' -f"$2" "$1" | sort -g | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
+spread() { cut -d' ' -f"$2" "$1" | sort -g | awk 'NR == 1 { lo = $1 } { hi = $1 } END { printf "%.1f..%.1f", lo, hi }'; }
+report() {  # NAME FILE
+  local w c
+  w=$(median "$2" 1)
+  c=$(median "$2" 2)
+  printf '%-10s wall median %6.1f ms (%s) ratio %.3f   CPU median %6.1f ms (%s) ratio %.3f\n' "$1" "$w" \
+    "$(spread "$2" 1)" "$(echo "$w / $fw" | bc -l)" "$c" "$(spread "$2" 2)" "$(echo "$c / $fc" | bc -l)"
+}
+fw=$(median "$work/floor.txt" 1)
+fc=$(median "$work/floor.txt" 2)
+echo "$runs runs each, interleaved; ratios against the floor's medians"
+report floor "$work/floor.txt"
+report pictoforge "$work/editor.txt"
+[ -n "$other" ] && report other "$work/other.txt"
+true

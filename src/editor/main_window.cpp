@@ -212,11 +212,11 @@ void IC::Form_Activate() {
   client().fillRect(350, 0, 400, 20, 0);
   CanvasBuffer->setFont(CanvasFont);
   client().setFont(CanvasFont);
-  // Cells can be redrawn one at a time when the digits tile the grid exactly.
-  cellsApart_ = CanvasBuffer->textHeight() == 16;
+  // Cells can be redrawn one at a time when the digits tile the grid exactly. Asked of the window's own
+  // surface, in the same font: the palette panel draws every digit there anyway.
+  cellsApart_ = client().textHeight() == 16;
   for (int v = 0; v < 16; ++v) {
-    cellsApart_ =
-        cellsApart_ && CanvasBuffer->textWidth(HexDigit(v)) == 8 && CanvasBuffer->inkInsideCells(HexDigit(v));
+    cellsApart_ = cellsApart_ && client().textWidth(HexDigit(v)) == 8 && client().inkInsideCells(HexDigit(v));
   }
 
   const std::int64_t bg = client().getPixel(0, 50);
