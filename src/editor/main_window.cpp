@@ -21,6 +21,45 @@ constexpr int kClientHeight = 572;
 
 }  // namespace
 
+StatusPanelHolder::StatusPanelHolder(QLabel* panel, QWidget* parent) : QWidget(parent), panel_(panel) {
+  panel->setParent(this);
+  setSizePolicy(panel->sizePolicy());
+}
+
+QSize StatusPanelHolder::sizeHint() const {
+  if (!hint_.isValid()) hint_ = panel_->sizeHint();
+  return panel_->sizeHint();
+}
+
+QSize StatusPanelHolder::minimumSizeHint() const {
+  if (!minimumHint_.isValid()) minimumHint_ = panel_->minimumSizeHint();
+  return panel_->minimumSizeHint();
+}
+
+void StatusPanelHolder::relayoutIfHintsChanged() {
+  const QSize hint = panel_->sizeHint();
+  const QSize minimumHint = panel_->minimumSizeHint();
+  if (hint == hint_ && minimumHint == minimumHint_) return;
+  hint_ = hint;
+  minimumHint_ = minimumHint;
+  updateGeometry();
+}
+
+bool StatusPanelHolder::event(QEvent* e) {
+  // A new text of the panel asks for a new layout, which is passed on only when the panel's hints
+  // changed. Texts set while the window was hidden are looked at when it shows.
+  if (e->type() == QEvent::LayoutRequest) {
+    relayoutIfHintsChanged();
+    return true;
+  }
+  if (e->type() == QEvent::Show) relayoutIfHintsChanged();
+  return QWidget::event(e);
+}
+
+void StatusPanelHolder::resizeEvent(QResizeEvent*) {
+  panel_->setGeometry(rect());
+}
+
 void PressLabel::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) emit pressed();
 }
@@ -152,7 +191,7 @@ void IC::buildControls() {
     panel->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i + 1));
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Sunken);
-    StatusBar1->addWidget(panel, stretch[i]);
+    StatusBar1->addWidget(new StatusPanelHolder(panel, StatusBar1), stretch[i]);
     statusPanels_[static_cast<std::size_t>(i)] = panel;
   }
 }

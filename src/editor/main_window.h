@@ -41,6 +41,29 @@ class PressLabel final : public QLabel {
   void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
+// Holds one status bar panel in the bar's layout and stands for it there: a new text lays the bar out
+// again only when it changes what the panel asks of the layout, not on every caret move.
+class StatusPanelHolder final : public QWidget {
+  Q_OBJECT
+ public:
+  StatusPanelHolder(QLabel* panel, QWidget* parent);
+  // The panel's own hints. hint_ and minimumHint_ are what the layout was last told; it is asked to look
+  // again only when the panel's hints differ from them.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ protected:
+  bool event(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void relayoutIfHintsChanged();
+
+  QLabel* panel_;
+  mutable QSize hint_;
+  mutable QSize minimumHint_;
+};
+
 class IC final : public Form, public CaretWindow, public EditorLink {
   Q_OBJECT
  public:

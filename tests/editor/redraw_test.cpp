@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -14,7 +15,10 @@
 
 #include "app/app.h"
 #include "editor/main_window.h"
+#include "model/file_io.h"
+#include "model/icon_file.h"
 #include "platform/fonts.h"
+#include "support/app_fixture.h"
 
 namespace pf {
 namespace {
@@ -144,7 +148,45 @@ TEST(Redraw, EveryStepShowsWhatAWholeRedrawShows) {
     // The screen against the whole client area painted afresh, its labels included.
     ASSERT_EQ(partial.onScreen(),
               partial.ic->clientArea()->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    // And the whole window: menus, labels and the status bar.
+    const auto [screen, fresh] = testing::ScreenAgainstFreshPaint(partial.ic);
+    ASSERT_EQ(screen, fresh);
   }
+}
+
+// The status bar is laid out again only when a panel's text changes what the panel needs: a long file
+// name still takes room from the other panels, and gives it back.
+TEST(Redraw, StatusPanelsMakeRoomForALongFileName) {
+  Editor e(false);
+  // A new text asks the panel's holder, which asks the bar: two rounds of posted events.
+  auto settle = [] {
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+  };
+  auto widths = [&] {
+    std::vector<int> w;
+    for (int i = 1; i <= 3; ++i)
+      w.push_back(e.ic->findChild<QLabel*>(QStringLiteral("StatusBar1Panel%1").arg(i))->width());
+    return w;
+  };
+  settle();
+  const std::vector<int> plain = widths();
+  const QString name = e.folder.filePath(
+      QStringLiteral("an_icon_whose_name_is_far_longer_than_its_panel_of_the_status_bar.ico"));
+  ASSERT_TRUE(
+      WriteFileAtomically(name.toStdString(), BuildIcon32(Palette{}, std::array<std::uint8_t, kPackedSize>{},
+                                                          std::array<std::uint8_t, kMaskSize>{})));
+  e.ic->AutoFileOpen(name);
+  settle();
+  QLabel* panel2 = e.ic->findChild<QLabel*>(QStringLiteral("StatusBar1Panel2"));
+  ASSERT_EQ(e.ic->statusPanel(2), QFileInfo(name).fileName());
+  EXPECT_GT(widths()[1], plain[1]);
+  EXPECT_LT(widths()[0], plain[0]);
+  for (int i = 0; i < 20; ++i) e.keys({Qt::Key_Right, Qt::Key_7});
+  settle();
+  EXPECT_EQ(panel2->width(), widths()[1]);
+  e.trigger("mnuNEW");
+  settle();
+  EXPECT_EQ(widths(), plain);
 }
 
 }  // namespace
