@@ -378,7 +378,11 @@ void IC::drawChangedCells(const std::array<ColorRef, 16>& colours, std::vector<i
 }
 
 void IC::noteCaretCell(int x, int y, const QString& text) {
-  if (!text.isEmpty()) caretCells_.emplace_back(x, y, client().textWidth(text), client().textHeight());
+  if (text.isEmpty()) return;
+  // A caret blinking in one place notes its cell once.
+  const QRect cell(x, y, client().textWidth(text), client().textHeight());
+  if (std::find(caretCells_.begin(), caretCells_.end(), cell) == caretCells_.end())
+    caretCells_.push_back(cell);
 }
 
 void IC::MoveCaret(int x, int y) {
