@@ -1,5 +1,7 @@
-// Main window figures: one typed digit (the full redisplay and the caret move) and start-up to the first
-// painted main window.
+// Main window figures: one typed digit (its key event, the redisplay of what it changed, the caret move and
+// the repaint of the previous one), a redisplay with nothing changed, and start-up to the first painted
+// main window inside a running program. bench/typing_cpu.sh and bench/startup_bench.sh measure the real
+// program on an X server.
 #include <benchmark/benchmark.h>
 
 #include <QDir>

@@ -22,6 +22,45 @@ constexpr int kClientHeight = 572;
 
 }  // namespace
 
+StatusPanelHolder::StatusPanelHolder(QLabel* panel, QWidget* parent) : QWidget(parent), panel_(panel) {
+  panel->setParent(this);
+  setSizePolicy(panel->sizePolicy());
+}
+
+QSize StatusPanelHolder::sizeHint() const {
+  if (!hint_.isValid()) hint_ = panel_->sizeHint();
+  return panel_->sizeHint();
+}
+
+QSize StatusPanelHolder::minimumSizeHint() const {
+  if (!minimumHint_.isValid()) minimumHint_ = panel_->minimumSizeHint();
+  return panel_->minimumSizeHint();
+}
+
+void StatusPanelHolder::relayoutIfHintsChanged() {
+  const QSize hint = panel_->sizeHint();
+  const QSize minimumHint = panel_->minimumSizeHint();
+  if (hint == hint_ && minimumHint == minimumHint_) return;
+  hint_ = hint;
+  minimumHint_ = minimumHint;
+  updateGeometry();
+}
+
+bool StatusPanelHolder::event(QEvent* e) {
+  // A new text of the panel asks for a new layout, which is passed on only when the panel's hints
+  // changed. Texts set while the window was hidden are looked at when it shows.
+  if (e->type() == QEvent::LayoutRequest) {
+    relayoutIfHintsChanged();
+    return true;
+  }
+  if (e->type() == QEvent::Show) relayoutIfHintsChanged();
+  return QWidget::event(e);
+}
+
+void StatusPanelHolder::resizeEvent(QResizeEvent*) {
+  panel_->setGeometry(rect());
+}
+
 IC::IC(AppContext& app, QWidget* owner)
     : Form(app, QString::fromLatin1(kFormName), owner), S(app.state), CanvasFont(MinchoFont(16)) {
   setWindowTitle(QStringLiteral("Pictoforge"));
@@ -128,11 +167,14 @@ void IC::buildControls() {
   Label4->setObjectName(QStringLiteral("Label4"));
   Label4->setFont(labelFont);
   Label4->setGeometry(390, 545, 80, 20);
+  // Placed by hand: a fixed size spares every new text a layout pass of the whole window.
+  Label4->setFixedSize(Label4->size());
 
   Label3 = new QLabel(area);
   Label3->setObjectName(QStringLiteral("Label3"));
   Label3->setFont(labelFont);
   Label3->setGeometry(410, 0, 70, 45);
+  Label3->setFixedSize(Label3->size());
 
   StatusBar1 = statusBar();
   StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -143,7 +185,7 @@ void IC::buildControls() {
     panel->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i + 1));
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Sunken);
-    StatusBar1->addWidget(panel, stretch[i]);
+    StatusBar1->addWidget(new StatusPanelHolder(panel, StatusBar1), stretch[i]);
     statusPanels_[static_cast<std::size_t>(i)] = panel;
   }
 }
@@ -217,6 +259,12 @@ void IC::Form_Activate() {
   client().fillRect(350, 0, 400, 20, 0);
   CanvasBuffer->setFont(CanvasFont);
   client().setFont(CanvasFont);
+  // Cells can be redrawn one at a time when the digits tile the grid exactly. Asked of the window's own
+  // surface, in the same font: the palette panel draws every digit there anyway.
+  cellsApart_ = client().textHeight() == 16;
+  for (int v = 0; v < 16; ++v) {
+    cellsApart_ = cellsApart_ && client().textWidth(HexDigit(v)) == 8 && client().inkInsideCells(HexDigit(v));
+  }
 
   const std::int64_t bg = client().getPixel(0, 50);
   const ColorRef background = bg < 0 ? 0 : static_cast<ColorRef>(bg);
@@ -256,10 +304,6 @@ void IC::RedisplayAll(int mode) {
   Surface& zoom = *ZoomBuffer;
   Surface& window = client();
 
-  canvas.fillRect(0, kGridTop, 256, kGridTop + 512, kCanvasBackColour);
-  canvas.setBkMode(true);
-  canvas.setBkColor(kCanvasBackColour);
-
   if (mode == 2) LoadDefaultPalette();
 
   if (SkipHistoryOnce) {
@@ -268,10 +312,47 @@ void IC::RedisplayAll(int mode) {
     updateHistoryLabel();
   }
 
+  std::array<ColorRef, 16> colours{};
+  for (std::size_t v = 0; v < colours.size(); ++v) colours[v] = EntryColour(S.IconPalette[v]);
+  // A typed digit changes one cell: draw and copy that cell alone. A palette change or a picture that
+  // changed all over is drawn whole.
+  std::vector<int> changed;
+  const bool fewCells =
+      shownValid_ && cellsApart_ && !redrawWhole_ && colours == shownColours_ && caretCells_.size() <= 64;
+  if (fewCells) drawChangedCells(colours, changed);
+  if (fewCells && changed.size() <= 64) {
+    for (const int i : changed) {
+      const int x = i % 32, y = 31 - i / 32;
+      window.bitBlt(8 * x, 16 * y + kGridTop, 8, 16, canvas, 8 * x, 16 * y + kGridTop);
+    }
+    const QRect grid(0, kGridTop, 256, 512);
+    for (const QRect& cell : caretCells_) {
+      const QRect r = cell & grid;
+      if (!r.isEmpty()) window.bitBlt(r.x(), r.y(), r.width(), r.height(), canvas, r.x(), r.y());
+    }
+  } else {
+    if (!fewCells) drawAllCells(colours);
+    window.bitBlt(0, kGridTop, 256, 512, canvas, 0, kGridTop);
+  }
+  caretCells_.clear();
+
+  window.bitBlt(280, 220, 32, 32, canvas, 260, 0);
+  window.bitBlt(320, 236, 16, 16, canvas, 300, 16);
+  window.bitBlt(280, kGridTop, 160, 160, zoom, 162, 0);
+  if (mode == 1) zoom.bitBlt(0, 0, 160, 160, window, 280, kGridTop);
+  refresh();
+}
+
+void IC::drawAllCells(const std::array<ColorRef, 16>& colours) {
+  Surface& canvas = *CanvasBuffer;
+  Surface& zoom = *ZoomBuffer;
+  canvas.fillRect(0, kGridTop, 256, kGridTop + 512, kCanvasBackColour);
+  canvas.setBkMode(true);
+  canvas.setBkColor(kCanvasBackColour);
   for (int y = 31; y >= 0; --y) {
     for (int x = 0; x < 32; ++x) {
       const int v = S.IconPixels[static_cast<std::size_t>((31 - y) * 32 + x)] & 0x0F;
-      const ColorRef c = EntryColour(S.IconPalette[static_cast<std::size_t>(v)]);
+      const ColorRef c = colours[static_cast<std::size_t>(v)];
       canvas.setPixel(260 + x, y, c);
       canvas.setTextColor(c);
       canvas.textOut(8 * x, 16 * y + kGridTop, HexDigit(v));
@@ -279,13 +360,39 @@ void IC::RedisplayAll(int mode) {
       if (y > 15 && x < 16) canvas.setPixel(300 + x, y, c);
     }
   }
+  std::transform(S.IconPixels.begin(), S.IconPixels.begin() + kPixelCount, shownValues_.begin(),
+                 [](std::uint8_t v) { return static_cast<std::uint8_t>(v & 0x0F); });
+  shownColours_ = colours;
+  shownValid_ = true;
+}
 
-  window.bitBlt(0, kGridTop, 256, 512, canvas, 0, kGridTop);
-  window.bitBlt(280, 220, 32, 32, canvas, 260, 0);
-  window.bitBlt(320, 236, 16, 16, canvas, 300, 16);
-  window.bitBlt(280, kGridTop, 160, 160, zoom, 162, 0);
-  if (mode == 1) zoom.bitBlt(0, 0, 160, 160, window, 280, kGridTop);
-  refresh();
+void IC::drawChangedCells(const std::array<ColorRef, 16>& colours, std::vector<int>& changed) {
+  Surface& canvas = *CanvasBuffer;
+  Surface& zoom = *ZoomBuffer;
+  canvas.setBkMode(true);
+  canvas.setBkColor(kCanvasBackColour);
+  for (int i = 0; i < kPixelCount; ++i) {
+    const auto at = static_cast<std::size_t>(i);
+    const int v = S.IconPixels[at] & 0x0F;
+    if (v == shownValues_[at]) continue;
+    changed.push_back(i);
+    shownValues_[at] = static_cast<std::uint8_t>(v);
+    const int x = i % 32, y = 31 - i / 32;
+    const ColorRef c = colours[static_cast<std::size_t>(v)];
+    canvas.setPixel(260 + x, y, c);
+    canvas.setTextColor(c);
+    canvas.textOut(8 * x, 16 * y + kGridTop, HexDigit(v));
+    zoom.fillRect(162 + 5 * x, 5 * y, 167 + 5 * x, 5 * y + 5, c);
+    if (y > 15 && x < 16) canvas.setPixel(300 + x, y, c);
+  }
+}
+
+void IC::noteCaretCell(int x, int y, const QString& text) {
+  if (text.isEmpty()) return;
+  // A caret blinking in one place notes its cell once.
+  const QRect cell(x, y, client().textWidth(text), client().textHeight());
+  if (std::find(caretCells_.begin(), caretCells_.end(), cell) == caretCells_.end())
+    caretCells_.push_back(cell);
 }
 
 void IC::MoveCaret(int x, int y) {
@@ -295,6 +402,7 @@ void IC::MoveCaret(int x, int y) {
     // The caret is leaving (DX, DY): the position asked for becomes the caret before the erase.
     CX = x;
     CY = y;
+    noteCaretCell(DX, DY, M);
     EraseOldCaret(window, *this, Colours);
   }
 
@@ -331,6 +439,7 @@ void IC::SetPixelAtCaret() {
 void IC::Timer1_Timer() {
   if (!EditActive) return;
   Colours.text = EntryColour(S.IconPalette[static_cast<std::size_t>(ReadHex(文字.toStdString()) & 0x0F)]);
+  noteCaretCell(CX, CY, 文字);
   BlinkCaret(client(), *this, Colours);
   refresh();
 }

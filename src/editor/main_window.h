@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "model/image_ops.h"
 #include "model/palette_set.h"
@@ -26,6 +27,29 @@ namespace pf {
 inline QString HexDigit(int v) {
   return QString::number(v & 0x0F, 16).toUpper();
 }
+
+// Holds one status bar panel in the bar's layout and stands for it there: a new text lays the bar out
+// again only when it changes what the panel asks of the layout, not on every caret move.
+class StatusPanelHolder final : public QWidget {
+  Q_OBJECT
+ public:
+  StatusPanelHolder(QLabel* panel, QWidget* parent);
+  // The panel's own hints. hint_ and minimumHint_ are what the layout was last told; it is asked to look
+  // again only when the panel's hints differ from them.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ protected:
+  bool event(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void relayoutIfHintsChanged();
+
+  QLabel* panel_;
+  mutable QSize hint_;
+  mutable QSize minimumHint_;
+};
 
 class IC final : public Form, public CaretWindow, public EditorLink {
   Q_OBJECT
@@ -143,6 +167,10 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   bool fileMenuEnabled() const;
   QMenu* menu(const QString& name) const;
   const CaretColours& caretColours() const { return Colours; }
+  // Redisplays draw every cell anew instead of only those that changed (the reference the shorter way
+  // is checked against).
+  void setRedrawWhole(bool whole) { redrawWhole_ = whole; }
+  void stopBlinking() { Timer1.stop(); }
 
  protected:
   void setFileMenuEnabled(bool enabled) override;
@@ -171,6 +199,12 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   QString askSaveName(const QString& key, const QString& filter, const QString& extension);
   void rememberFolder(const QString& key, const QString& path);
   void afterLoad(bool redrawPanel);
+  // The grid cells and preview pixels of the picture, drawn on the memory canvas and the 5x preview:
+  // all of them, or only those whose value or colour differs from what was drawn last.
+  void drawAllCells(const std::array<ColorRef, 16>& colours);
+  void drawChangedCells(const std::array<ColorRef, 16>& colours, std::vector<int>& changed);
+  // Notes a cell of the window's grid that the caret drew on, which the next redisplay puts back.
+  void noteCaretCell(int x, int y, const QString& text);
   void InstallMessageHook();
   void RemoveMessageHook();
   void MessageHookProc(const ChannelMessage& message);
@@ -192,6 +226,15 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   std::unique_ptr<Surface> ZoomBuffer;
   CaretColours Colours;
   QFont CanvasFont;
+  // What the memory canvas shows: the value of every pixel and the palette's colours when drawn. Valid
+  // once the whole grid has been drawn; a digit whose ink stays inside its cell can then be redrawn alone.
+  std::array<std::uint8_t, kPixelCount> shownValues_{};
+  std::array<ColorRef, 16> shownColours_{};
+  bool shownValid_ = false;
+  bool cellsApart_ = false;
+  bool redrawWhole_ = false;
+  // Window cells the caret has drawn on since the grid was last copied to the window.
+  std::vector<QRect> caretCells_;
 
   QTimer Timer1;
   std::array<PressLabel*, 2> Label1{};

@@ -2,6 +2,7 @@
 
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -34,17 +35,30 @@ PictureBox::PictureBox(QWidget* parent, const QString& name, int left, int top, 
   setMouseTracking(true);
   setGeometry(left, top, width, height);
   setFixedSize(width, height);
+  picture_.setTrackDamage(true);
 }
 
 void PictureBox::resizePicture(int width, int height) {
   picture_.resize(width, height);
+  picture_.takeDamage();
   setFixedSize(width, height);
   update();
 }
 
-void PictureBox::paintEvent(QPaintEvent*) {
+void PictureBox::setPicture(const Surface& picture) {
+  picture_ = picture;
+  picture_.setTrackDamage(true);
+  update();
+}
+
+void PictureBox::refresh() {
+  const QRegion damage = picture_.takeDamage();
+  if (!damage.isEmpty()) update(damage);
+}
+
+void PictureBox::paintEvent(QPaintEvent* e) {
   QPainter p(this);
-  p.drawImage(0, 0, picture_.image());
+  for (const QRect& r : e->region()) p.drawImage(r.topLeft(), picture_.image(), r);
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* e) {
@@ -195,8 +209,7 @@ void Form25::DrawMaskedPicture() {
       paintCell(column, row, Grid[static_cast<std::size_t>(row * Edge + column)]);
     }
   }
-  Picture1->picture() = Picture2;
-  Picture1->update();
+  Picture1->setPicture(Picture2);
 }
 
 void Form25::showHover(int column, int row) {
@@ -208,7 +221,7 @@ void Form25::showHover(int column, int row) {
   const PaletteEntry under = cellColour(column, row);
   DrawFrameRect(p, left, top, left + kCell - 1, top + kCell - 1, under, 1);
   Label3->setText(QStringLiteral("R=%1\n G=%2\n B=%3").arg(under.red).arg(under.green).arg(under.blue));
-  Picture1->update();
+  Picture1->refresh();
 }
 
 int Form25::clampCell(int v) const {

@@ -33,6 +33,10 @@ class PictureBox final : public QWidget {
   Surface& picture() { return picture_; }
   const Surface& picture() const { return picture_; }
   void resizePicture(int width, int height);
+  // Replaces the whole picture and repaints it.
+  void setPicture(const Surface& picture);
+  // Repaints what drawing on picture() has changed since the last call.
+  void refresh();
 
   MouseHandler onMouseDown;
   MouseHandler onMouseMove;

@@ -1,6 +1,11 @@
 #include "platform/file_name_sender.h"
 
-#include <QLocalSocket>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "platform/message_channel.h"
 
@@ -14,21 +19,27 @@ QByteArray FileNameMessages(const QString& name, std::int32_t wParam812) {
 }
 
 SendResult SendToEditor(const QString& socketPath, const QByteArray& messages, QString* error) {
-  QLocalSocket socket;
-  socket.connectToServer(socketPath);
-  if (!socket.waitForConnected(2000)) {
-    if (error) *error = socket.errorString();
-    return SendResult::NoEditor;
-  }
-  socket.write(messages);
-  while (socket.bytesToWrite() > 0) {
-    if (!socket.waitForBytesWritten(5000)) {
-      if (error) *error = socket.errorString();
+  const int fd = ConnectToChannel(socketPath, 2000, error);
+  if (fd < 0) return SendResult::NoEditor;
+  qsizetype sent = 0;
+  while (sent < messages.size()) {
+    pollfd p{fd, POLLOUT, 0};
+    if (::poll(&p, 1, 5000) != 1) {
+      if (error) *error = QStringLiteral("the editor does not take the messages");
+      ::close(fd);
       return SendResult::Failed;
     }
+    const ssize_t n = ::send(fd, messages.constData() + sent,
+                             static_cast<std::size_t>(messages.size() - sent), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+    if (n < 0) {
+      if (error) *error = QString::fromLocal8Bit(std::strerror(errno));
+      ::close(fd);
+      return SendResult::Failed;
+    }
+    sent += n;
   }
-  socket.disconnectFromServer();
-  if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(2000);
+  ::close(fd);
   return SendResult::Sent;
 }
 

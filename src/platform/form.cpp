@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QRegularExpression>
@@ -26,9 +27,11 @@ ClientArea::ClientArea(Form& form) : QWidget(&form), form_(form) {
   setAcceptDrops(true);
 }
 
-void ClientArea::paintEvent(QPaintEvent*) {
+void ClientArea::paintEvent(QPaintEvent* e) {
+  // Only what Qt asks for: after a refresh that is just the pixels that changed.
   QPainter p(this);
-  p.drawImage(0, 0, form_.client().image());
+  const QImage& image = form_.client().image();
+  for (const QRect& r : e->region()) p.drawImage(r.topLeft(), image, r);
 }
 
 namespace {
@@ -99,6 +102,7 @@ Form::Form(AppContext& app, const QString& formName, QWidget* owner)
   setObjectName(formName);
   setAttribute(Qt::WA_DeleteOnClose);
   setCentralWidget(area_);
+  client_.setTrackDamage(true);
 }
 
 Form::~Form() {
@@ -119,8 +123,10 @@ void Form::setClientSize(int width, int height) {
   grown.bitBlt(0, 0, client_.width(), client_.height(), client_, 0, 0);
   grown.setFont(client_.font());
   client_ = grown;
+  client_.setTrackDamage(true);
   area_->setFixedSize(width, height);
   adjustSize();
+  area_->update();
 }
 
 void Form::clearClient() {
@@ -128,7 +134,9 @@ void Form::clearClient() {
 }
 
 void Form::refresh() {
-  area_->update();
+  // The surface knows which pixels changed since the last refresh; the screen gets those alone.
+  const QRegion damage = client_.takeDamage();
+  if (!damage.isEmpty()) area_->update(damage);
 }
 
 QAction* Form::addMenuItem(QWidget* menu, const QString& name, const QString& caption,

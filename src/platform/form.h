@@ -49,7 +49,7 @@ class Form : public QMainWindow {
   const QString& formName() const { return formName_; }
   AppContext& app() const { return app_; }
 
-  // The persistent client image; draw on it, then refresh().
+  // The persistent client image; draw on it, then refresh(), which repaints what the drawing changed.
   Surface& client() { return client_; }
   const Surface& client() const { return client_; }
   // Parent for the window's controls; positions are client pixels.

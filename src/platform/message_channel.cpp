@@ -1,17 +1,46 @@
 #include "platform/message_channel.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
-#include <QLocalSocket>
+#include <QFileInfo>
+#include <QPointer>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QtEndian>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 namespace pf {
+
+namespace {
+
+// A sender that floods us with garbage cannot grow a connection's buffer beyond this.
+constexpr qsizetype kMaxPending = 1 << 20;
+
+QString ErrnoText(const char* what) {
+  return QStringLiteral("%1: %2").arg(QString::fromLatin1(what),
+                                      QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+// The socket address of a path; false when the path does not fit.
+bool AddressOf(const QString& path, sockaddr_un& address) {
+  const QByteArray bytes = QFile::encodeName(path);
+  address = sockaddr_un{};
+  address.sun_family = AF_UNIX;
+  if (bytes.isEmpty() || static_cast<std::size_t>(bytes.size()) >= sizeof(address.sun_path)) return false;
+  std::memcpy(address.sun_path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  return true;
+}
+
+}  // namespace
 
 ChannelPlace ChooseChannelPlace(const QString& runtimeFolder, const QString& tempFolder) {
   const QString socketName = QStringLiteral("pictoforge.sock");
@@ -58,11 +87,51 @@ QByteArray EncodeMessage(const ChannelMessage& m) {
   return bytes;
 }
 
-MessageChannel::MessageChannel(Handler handler, QObject* parent)
-    : QObject(parent), handler_(std::move(handler)) {
-  server_.setSocketOptions(QLocalServer::UserAccessOption);
-  connect(&server_, &QLocalServer::newConnection, this, &MessageChannel::acceptConnections);
+int ConnectToChannel(const QString& path, int timeoutMs, QString* error) {
+  sockaddr_un address;
+  if (!AddressOf(path, address)) {
+    if (error) *error = QStringLiteral("%1: the path is too long for a socket").arg(path);
+    return -1;
+  }
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (fd < 0) {
+    if (error) *error = ErrnoText("socket");
+    return -1;
+  }
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+    // A listener whose queue is full answers later; anything else (no socket, nobody listening) is final.
+    pollfd p{fd, POLLOUT, 0};
+    int soError = errno;
+    if (errno == EAGAIN || errno == EINPROGRESS) {
+      soError = ETIMEDOUT;
+      if (::poll(&p, 1, timeoutMs) == 1) {
+        socklen_t length = sizeof(soError);
+        ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &soError, &length);
+      }
+    }
+    if (soError != 0) {
+      errno = soError;
+      if (error) *error = ErrnoText("connect");
+      ::close(fd);
+      return -1;
+    }
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
 }
+
+struct MessageChannel::Connection {
+  int fd = -1;
+  std::unique_ptr<QSocketNotifier> notifier;
+  QByteArray pending;
+  ~Connection() {
+    notifier.reset();
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+MessageChannel::MessageChannel(Handler handler, QObject* parent)
+    : QObject(parent), handler_(std::move(handler)) {}
 
 MessageChannel::~MessageChannel() {
   close();
@@ -73,44 +142,112 @@ bool MessageChannel::listen(const QString& path) {
     error_ = QStringLiteral("no place for the channel");
     return false;
   }
+  close();
+  sockaddr_un address;
+  if (!AddressOf(path, address)) {
+    error_ = QStringLiteral("%1: the path is too long for a socket").arg(path);
+    return false;
+  }
   // A socket file that nobody answers on is left over from an editor that died; one that answers belongs
   // to a running editor, which keeps it.
-  QLocalSocket probe;
-  probe.connectToServer(path);
-  if (probe.waitForConnected(200)) {
-    probe.disconnectFromServer();
+  if (const int probe = ConnectToChannel(path, 200, nullptr); probe >= 0) {
+    ::close(probe);
     error_ = QStringLiteral("another editor listens on %1").arg(path);
     return false;
   }
-  QLocalServer::removeServer(path);
-  if (!server_.listen(path)) {
-    error_ = server_.errorString();
+  QFile::remove(path);
+
+  // Readable and writable by the user alone from the moment it appears: made in a private folder beside
+  // the target, restricted, then renamed into place.
+  QByteArray folder =
+      QFile::encodeName(QFileInfo(path).absolutePath() + QStringLiteral("/.pictoforge-XXXXXX"));
+  if (::mkdtemp(folder.data()) == nullptr) {
+    error_ = ErrnoText("mkdtemp");
     return false;
   }
+  const QString staging = QFile::decodeName(folder) + QStringLiteral("/s");
+  sockaddr_un stagingAddress;
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  bool ok = fd >= 0 && AddressOf(staging, stagingAddress);
+  if (!ok) error_ = ErrnoText("socket");
+  if (ok && ::bind(fd, reinterpret_cast<const sockaddr*>(&stagingAddress), sizeof(stagingAddress)) != 0) {
+    error_ = ErrnoText("bind");
+    ok = false;
+  }
+  if (ok && (::chmod(stagingAddress.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(fd, 16) != 0 ||
+             ::rename(stagingAddress.sun_path, address.sun_path) != 0)) {
+    error_ = ErrnoText("listen");
+    ok = false;
+  }
+  ::unlink(stagingAddress.sun_path);
+  ::rmdir(folder.constData());
+  if (!ok) {
+    if (fd >= 0) ::close(fd);
+    return false;
+  }
+  listenFd_ = fd;
+  path_ = path;
+  listenNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+  connect(listenNotifier_.get(), &QSocketNotifier::activated, this, &MessageChannel::acceptConnections);
   return true;
 }
 
 void MessageChannel::close() {
-  if (server_.isListening()) server_.close();
+  connections_.clear();
+  if (listenFd_ < 0) return;
+  listenNotifier_.reset();
+  ::close(listenFd_);
+  listenFd_ = -1;
+  QFile::remove(path_);
 }
 
 void MessageChannel::acceptConnections() {
-  while (QLocalSocket* socket = server_.nextPendingConnection()) {
-    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-      // Whole messages only; a trailing partial message waits for the rest or is dropped with the socket.
-      while (socket->bytesAvailable() >= 12) {
-        const QByteArray bytes = socket->read(12);
-        if (bytes.size() != 12) break;
-        ChannelMessage m;
-        m.message = qFromLittleEndian<std::int32_t>(bytes.constData());
-        m.wParam = qFromLittleEndian<std::int32_t>(bytes.constData() + 4);
-        m.lParam = qFromLittleEndian<std::int32_t>(bytes.constData() + 8);
-        if (handler_) handler_(m);
+  while (listenFd_ >= 0) {
+    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0) return;
+    auto connection = std::make_unique<Connection>();
+    connection->fd = fd;
+    connection->notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    Connection* raw = connection.get();
+    connect(raw->notifier.get(), &QSocketNotifier::activated, this, [this, raw] { readFrom(raw); });
+    connections_.push_back(std::move(connection));
+  }
+}
+
+void MessageChannel::readFrom(Connection* connection) {
+  bool ended = false;
+  char chunk[4096];
+  for (;;) {
+    const ssize_t n = ::recv(connection->fd, chunk, sizeof(chunk), 0);
+    if (n > 0) {
+      connection->pending.append(chunk, static_cast<qsizetype>(n));
+      if (connection->pending.size() > kMaxPending) {
+        ended = true;
+        connection->pending.clear();
+        break;
       }
-      // A sender that floods us with garbage cannot grow the buffer without bound.
-      if (socket->bytesAvailable() > 1 << 20) socket->abort();
-    });
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    ended = n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+    break;
+  }
+  // Whole messages only; a trailing partial message waits for the rest or is dropped with the connection.
+  const qsizetype whole = connection->pending.size() / 12 * 12;
+  const QByteArray bytes = connection->pending.left(whole);
+  connection->pending.remove(0, whole);
+  if (ended) {
+    std::erase_if(connections_, [connection](const auto& c) { return c.get() == connection; });
+  }
+  // The handler may show dialogs (and run events) or close this channel; nothing of ours is touched after.
+  const QPointer<MessageChannel> self = this;
+  for (qsizetype at = 0; at + 12 <= bytes.size() && self && handler_; at += 12) {
+    ChannelMessage m;
+    m.message = qFromLittleEndian<std::int32_t>(bytes.constData() + at);
+    m.wParam = qFromLittleEndian<std::int32_t>(bytes.constData() + at + 4);
+    m.lParam = qFromLittleEndian<std::int32_t>(bytes.constData() + at + 8);
+    const Handler handler = handler_;
+    handler(m);
   }
 }
 

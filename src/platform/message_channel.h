@@ -1,16 +1,22 @@
 // The local socket on which other programs hand the main window a file name, one character at a time.
 //
+// A plain Unix-domain stream socket watched by the event loop: the editor does without Qt's network
+// library, which would cost every start-up the loading of it and its Kerberos and proxy libraries.
+//
 // A message is 12 bytes: message number, wParam and lParam, each a little-endian signed 32-bit integer.
 // 810 begins a name, 811 appends the character whose Unicode code point is lParam, 812 says the name is
 // complete.
 #pragma once
 
 #include <QByteArray>
-#include <QLocalServer>
 #include <QObject>
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
+
+class QSocketNotifier;
 
 namespace pf {
 
@@ -50,15 +56,24 @@ class MessageChannel final : public QObject {
   // Starts listening; false when the path cannot be used, or another editor already listens there.
   bool listen(const QString& path);
   void close();
-  bool isListening() const { return server_.isListening(); }
+  bool isListening() const { return listenFd_ >= 0; }
   QString errorString() const { return error_; }
 
  private:
+  struct Connection;
   void acceptConnections();
+  void readFrom(Connection* connection);
 
   Handler handler_;
-  QLocalServer server_;
+  int listenFd_ = -1;
+  QString path_;
+  std::unique_ptr<QSocketNotifier> listenNotifier_;
+  std::vector<std::unique_ptr<Connection>> connections_;
   QString error_;
 };
+
+// Connects to a Unix-domain stream socket within `timeoutMs`; the descriptor (blocking), or -1 with
+// the reason in `error`. Also used by the sender.
+int ConnectToChannel(const QString& path, int timeoutMs, QString* error);
 
 }  // namespace pf

@@ -254,6 +254,40 @@ Surface::~Surface() = default;
 void Surface::resize(int width, int height) {
   image_ = QImage(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
   image_.fill(ToRgb(0));
+  damage(0, 0, width, height);
+}
+
+void Surface::setTrackDamage(bool on) {
+  trackDamage_ = on;
+  damage_.clear();
+}
+
+QRegion Surface::takeDamage() {
+  QRegion region;
+  for (const QRect& r : damage_) region += r;
+  damage_.clear();
+  return region;
+}
+
+void Surface::damage(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
+  if (!trackDamage_) return;
+  left = std::max<std::int64_t>(left, 0);
+  top = std::max<std::int64_t>(top, 0);
+  right = std::min<std::int64_t>(right, width());
+  bottom = std::min<std::int64_t>(bottom, height());
+  if (left >= right || top >= bottom) return;
+  const QRect r(static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+                static_cast<int>(bottom - top));
+  if (!damage_.empty() && damage_.back().contains(r)) return;
+  // Past a few dozen rectangles one box around them all is cheaper for everyone downstream.
+  constexpr std::size_t kMaxRects = 48;
+  if (damage_.size() >= kMaxRects) {
+    QRect all = r;
+    for (const QRect& d : damage_) all |= d;
+    damage_.assign(1, all);
+    return;
+  }
+  damage_.push_back(r);
 }
 
 void Surface::setPen(ColorRef colour, int width) {
@@ -278,7 +312,30 @@ void Surface::setNullBrush() {
 void Surface::fillRect(int left, int top, int right, int bottom, ColorRef colour) {
   if (left > right) std::swap(left, right);
   if (top > bottom) std::swap(top, bottom);
-  Pixels(image_).fill(left, top, right, bottom, ToRgb(colour));
+  const QRgb c = ToRgb(colour);
+  if (trackDamage_) {
+    // Only the rows that change are written and noted.
+    const std::int64_t l = std::max(left, 0), r = std::min(right, width());
+    const std::int64_t t = std::max(top, 0), b = std::min(bottom, height());
+    if (l >= r || t >= b) return;
+    auto differs = [&](std::int64_t y) {
+      const QRgb* row = reinterpret_cast<const QRgb*>(image_.constScanLine(static_cast<int>(y)));
+      return std::any_of(row + l, row + r, [c](QRgb p) { return p != c; });
+    };
+    std::int64_t first = t;
+    while (first < b && !differs(first)) ++first;
+    if (first == b) return;
+    std::int64_t last = b - 1;
+    while (last > first && !differs(last)) --last;
+    Pixels(image_).fill(l, first, r, last + 1, c);
+    damage(l, first, r, last + 1);
+    return;
+  }
+  Pixels(image_).fill(left, top, right, bottom, c);
+}
+
+void Surface::damageBox(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) {
+  damage(std::min(x, x + w), std::min(y, y + h), std::max(x, x + w), std::max(y, y + h));
 }
 
 void Surface::plot(int x, int y, ColorRef colour) {
@@ -313,6 +370,11 @@ void Surface::lineTo(int x, int y) {
   const std::int64_t dx = x1 - x0, dy = y1 - y0;
   const std::int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
   if (adx == 0 && ady == 0) return;
+  {
+    const std::int64_t pw = std::min(penWidth_, kMaxPenWidth), plo = -(pw / 2);
+    damage(std::min(x0, x1) + plo, std::min(y0, y1) + plo, std::max(x0, x1) + plo + pw,
+           std::max(y0, y1) + plo + pw);
+  }
 
   // Step along the major axis; the minor coordinate is the exact one rounded to the nearest pixel. The end
   // point (step n) is not drawn. Only the steps whose pen square can reach the image are visited, so far
@@ -358,6 +420,10 @@ void Surface::rectangle(int left, int top, int right, int bottom) {
   if (r - l < 1 || b - t < 1) return;
   Pixels px(image_);
   if (px.empty()) return;
+  {
+    const std::int64_t pw = nullPen_ ? 1 : std::min(penWidth_, kMaxPenWidth), plo = -(pw / 2);
+    damage(l + plo, t + plo, r - 1 + plo + pw, b - 1 + plo + pw);
+  }
   if (nullPen_) {
     if (!nullBrush_) px.fill(l, t, r, b, ToRgb(brushColour_));
     return;
@@ -387,6 +453,10 @@ void Surface::ellipse(int left, int top, int right, int bottom) {
   Pixels px(image_);
   if (px.empty()) return;
   if (nullPen_ && nullBrush_) return;
+  {
+    const std::int64_t pw = nullPen_ ? 1 : std::min(penWidth_, kMaxPenWidth), plo = -(pw / 2);
+    damage(l + plo, t + plo, r - 1 + plo + pw, b - 1 + plo + pw);
+  }
 
   const std::int64_t kMax = (boxW - 1) / 2;
   const double evenW = (boxW % 2 == 0) ? 1.0 : 0.0;
@@ -445,6 +515,11 @@ void Surface::ellipse(int left, int top, int right, int bottom) {
 }
 
 void Surface::setPixel(int x, int y, ColorRef colour) {
+  if (trackDamage_) {
+    const std::int64_t old = getPixel(x, y);
+    if (old < 0 || old == static_cast<std::int64_t>(FromRgb(ToRgb(colour)))) return;
+    damage(x, y, std::int64_t{x} + 1, std::int64_t{y} + 1);
+  }
   plot(x, y, colour);
 }
 
@@ -470,29 +545,62 @@ void Surface::bitBlt(int dx, int dy, int w, int h, const Surface& src, int sx, i
   if (cw <= 0 || ch <= 0) return;
 
   const std::size_t rowBytes = static_cast<std::size_t>(cw) * sizeof(QRgb);
+  std::vector<QRgb> block;
+  const QImage source = src.image_;  // see MappedBlit: keeps the pixels if they are shared with ours
+  auto sourceRow = [&](std::int64_t y) -> const QRgb* {
+    return block.empty() ? reinterpret_cast<const QRgb*>(source.constScanLine(static_cast<int>(sY + y))) + sX
+                         : block.data() + y * cw;
+  };
   if (&src == this) {
     // Source and destination may overlap: copy the block out first.
-    std::vector<QRgb> block(static_cast<std::size_t>(cw * ch));
+    block.resize(static_cast<std::size_t>(cw * ch));
     for (std::int64_t y = 0; y < ch; ++y)
       std::memcpy(block.data() + y * cw, reinterpret_cast<const QRgb*>(image_.constScanLine(sY + y)) + sX,
                   rowBytes);
-    Pixels px(image_);
-    for (std::int64_t y = 0; y < ch; ++y) std::memcpy(px.row(dY + y) + dX, block.data() + y * cw, rowBytes);
+  }
+  Pixels px(image_);
+  if (!trackDamage_) {
+    for (std::int64_t y = 0; y < ch; ++y) std::memcpy(px.row(dY + y) + dX, sourceRow(y), rowBytes);
     return;
   }
-  const QImage source = src.image_;  // see MappedBlit: keeps the pixels if they are shared with ours
-  Pixels px(image_);
-  for (std::int64_t y = 0; y < ch; ++y)
-    std::memcpy(px.row(dY + y) + dX, reinterpret_cast<const QRgb*>(source.constScanLine(sY + y)) + sX,
-                rowBytes);
+  // Only rows that differ are copied; runs of them are noted as boxes around their differing columns.
+  std::int64_t bandTop = -1, bandLeft = 0, bandRight = 0;
+  auto closeBand = [&](std::int64_t end) {
+    if (bandTop >= 0) damage(dX + bandLeft, dY + bandTop, dX + bandRight, dY + end);
+    bandTop = -1;
+  };
+  for (std::int64_t y = 0; y < ch; ++y) {
+    const QRgb* from = sourceRow(y);
+    QRgb* to = px.row(dY + y) + dX;
+    if (std::memcmp(to, from, rowBytes) == 0) {
+      closeBand(y);
+      continue;
+    }
+    std::int64_t left = 0, right = cw;
+    while (to[left] == from[left]) ++left;
+    while (to[right - 1] == from[right - 1]) --right;
+    std::memcpy(to + left, from + left, static_cast<std::size_t>(right - left) * sizeof(QRgb));
+    if (bandTop >= 0 && left <= bandRight && right >= bandLeft) {
+      bandLeft = std::min(bandLeft, left);
+      bandRight = std::max(bandRight, right);
+    } else {
+      closeBand(y);
+      bandTop = y;
+      bandLeft = left;
+      bandRight = right;
+    }
+  }
+  closeBand(ch);
 }
 
 void Surface::stretchBlt(int dx, int dy, int dw, int dh, const Surface& src, int sx, int sy, int sw, int sh) {
+  damageBox(dx, dy, dw, dh);
   MappedBlit(image_, src.image_, dx, dy, dw, dh, sx, sy, sw, sh, [](QRgb s, QRgb& d) { d = s; });
 }
 
 void Surface::alphaBlend(int dx, int dy, int dw, int dh, const Surface& src, int sx, int sy, int sw, int sh,
                          int alpha) {
+  damageBox(dx, dy, dw, dh);
   const unsigned a = static_cast<unsigned>(std::clamp(alpha, 0, 255));
   const unsigned na = 255 - a;
   MappedBlit(image_, src.image_, dx, dy, dw, dh, sx, sy, sw, sh, [a, na](QRgb s, QRgb& d) {
@@ -505,6 +613,7 @@ void Surface::alphaBlend(int dx, int dy, int dw, int dh, const Surface& src, int
 
 void Surface::transparentBlt(int dx, int dy, int dw, int dh, const Surface& src, int sx, int sy, int sw,
                              int sh, ColorRef key) {
+  damageBox(dx, dy, dw, dh);
   const QRgb k = ToRgb(key);
   MappedBlit(image_, src.image_, dx, dy, dw, dh, sx, sy, sw, sh, [k](QRgb s, QRgb& d) {
     if ((s | 0xFF000000u) != k) d = s | 0xFF000000u;
@@ -564,14 +673,24 @@ void Surface::textOut(int x, int y, const QString& text) {
         g.lastPaper = paper;
       }
       const std::size_t rowBytes = static_cast<std::size_t>(g.advance) * sizeof(QRgb);
-      for (std::int64_t row = 0; row < cellH; ++row)
-        std::memcpy(px.row(top + row) + cellX, g.lastCell.data() + row * g.advance, rowBytes);
+      bool changed = false;
+      for (std::int64_t row = 0; row < cellH; ++row) {
+        QRgb* to = px.row(top + row) + cellX;
+        const QRgb* from = g.lastCell.data() + row * g.advance;
+        if (trackDamage_ && !changed) changed = std::memcmp(to, from, rowBytes) != 0;
+        std::memcpy(to, from, rowBytes);
+      }
+      if (changed) damage(cellX, top, cellX + g.advance, top + cellH);
       return;
     }
-    if (opaque_) px.fill(cellX, top, cellX + g.advance, top + cellH, paper);
+    if (opaque_) {
+      px.fill(cellX, top, cellX + g.advance, top + cellH, paper);
+      damage(cellX, top, cellX + g.advance, top + cellH);
+    }
     if (g.coverage.empty()) return;
     // The ink box, clipped.
     const std::int64_t gx = cellX + g.left, gy = top + g.top;
+    damage(gx, gy, gx + g.width, gy + g.height);
     const std::int64_t colFirst = std::max<std::int64_t>(0, -gx);
     const std::int64_t colEnd = std::min<std::int64_t>(g.width, px.width - gx);
     const std::int64_t rowFirst = std::max<std::int64_t>(0, -gy);
@@ -590,6 +709,16 @@ int Surface::textWidth(const QString& text) const {
   std::int64_t total = 0;
   ForEachCodePoint(text, [&](char32_t c) { total += glyphs_->glyph(c).advance; });
   return static_cast<int>(std::min<std::int64_t>(total, std::numeric_limits<int>::max()));
+}
+
+bool Surface::inkInsideCells(const QString& text) const {
+  glyphs_->prepare();
+  bool inside = true;
+  ForEachCodePoint(text, [&](char32_t c) {
+    const GlyphCache::Glyph& g = glyphs_->glyph(c);
+    inside = inside && (g.coverage.empty() || !g.cellCoverage.empty());
+  });
+  return inside;
 }
 
 int Surface::textHeight() const {

@@ -8,8 +8,10 @@
 
 #include <QFont>
 #include <QImage>
+#include <QRegion>
 #include <QString>
 #include <memory>
+#include <vector>
 
 #include "model/colour.h"
 
@@ -76,11 +78,25 @@ class Surface {
   // Width and height of the text's cell in the current font.
   int textWidth(const QString& text) const;
   int textHeight() const;
+  // True when every character's ink lies inside its own cell, so that drawing one character never
+  // touches its neighbours' pixels.
+  bool inkInsideCells(const QString& text) const;
+
+  // Damage: while tracking is on, every operation notes the rectangles whose pixels it changed (or may
+  // have changed; copies, fills and opaque text note only what really differs), so that a window hands
+  // the screen only those. Off by default.
+  void setTrackDamage(bool on);
+  // Everything changed since the last call, and starts afresh.
+  QRegion takeDamage();
 
  private:
   struct GlyphCache;
   void plot(int x, int y, ColorRef colour);
   void penDot(int x, int y);
+  // Notes [left, right) x [top, bottom), clipped, when tracking.
+  void damage(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom);
+  // The same for a box given by a corner and a size that may be negative (mirroring copies).
+  void damageBox(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h);
 
   QImage image_;
   ColorRef penColour_ = 0;
@@ -95,6 +111,8 @@ class Surface {
   ColorRef bkColour_ = 0xFFFFFF;
   bool opaque_ = true;
   std::shared_ptr<GlyphCache> glyphs_;
+  bool trackDamage_ = false;
+  std::vector<QRect> damage_;
 };
 
 }  // namespace pf

@@ -67,13 +67,19 @@ void MaskGridWindow::ShowBit() {
   Surface& window = client();
   // The background is measured by the editor once it is up; take it as it is now.
   Colours.normalBackground = S.BackgroundColour.value;
-  window.fillRect(0, 0, window.width(), window.height(), Colours.normalBackground);
-  window.setBkMode(true);
-  window.setBkColor(Colours.normalBackground);
-  window.setTextColor(Colours.text);
+  // Drawn whole on a copy of the window, then copied over it: only the cells that changed reach the
+  // screen, and what shows is a whole redraw by construction.
+  Surface frame = window;
+  frame.setTrackDamage(false);
+  frame.fillRect(0, 0, frame.width(), frame.height(), Colours.normalBackground);
+  for (Surface* s : {&frame, &window}) {
+    s->setBkMode(true);
+    s->setBkColor(Colours.normalBackground);
+    s->setTextColor(Colours.text);
+  }
   for (int row = 0; row < kEdge; ++row) {
     for (int column = 0; column < kEdge; ++column) {
-      window.textOut(8 * column, 16 * row, QString::number(Grid[GridIndex(column, row)]));
+      frame.textOut(8 * column, 16 * row, QString::number(Grid[GridIndex(column, row)]));
     }
   }
   if (Canvas) {
@@ -83,8 +89,9 @@ void MaskGridWindow::ShowBit() {
                        shownColour(j, i));
       }
     }
-    window.bitBlt(kPreviewLeft, 0, kPreviewSize, kPreviewSize, *Canvas, 0, 0);
+    frame.bitBlt(kPreviewLeft, 0, kPreviewSize, kPreviewSize, *Canvas, 0, 0);
   }
+  window.bitBlt(0, 0, window.width(), window.height(), frame, 0, 0);
   refresh();
 }
 

@@ -253,6 +253,28 @@ TEST_F(Mask64Test, ColourRangeAndUndo) {
   for (int column = 0; column < 64; ++column) ASSERT_EQ(cell(column, 63), column % 8 == 5 ? 1 : 0) << column;
 }
 
+TEST_F(Mask64Test, TheScreenFollowsThePaintingAndTheHoverBox) {
+  const std::vector<std::pair<const char*, std::function<void()>>> steps = {
+      {"a press paints a cell", [&] { press(Qt::LeftButton, 3, 4); }},
+      {"a drag paints on", [&] { move(Qt::LeftButton, 4, 4), move(Qt::LeftButton, 9, 5); }},
+      {"the release, then hovering", [&] { release(Qt::LeftButton, 9, 5), move(Qt::NoButton, 40, 50); }},
+      {"the right button paints opaque",
+       [&] {
+         press(Qt::RightButton, 4, 4);
+         move(Qt::RightButton, 63, 63);
+         release(Qt::RightButton, 63, 63);
+       }},
+      {"a whole-mask command", [&] { menu(f, "mnuREV"); }},
+      {"hovering after it", [&] { move(Qt::NoButton, 0, 0); }},
+  };
+  for (const auto& [what, step] : steps) {
+    step();
+    SCOPED_TRACE(what);
+    const auto [screen, fresh] = testing::ScreenAgainstFreshPaint(f->Picture1);
+    ASSERT_EQ(screen, fresh);
+  }
+}
+
 TEST_F(Mask64Test, PaintedMaskIsSavedAndPillowSeesIt) {
   // Left drag paints transparent, right drag opaque; moving without a button only moves the hover box.
   press(Qt::LeftButton, 3, 4);

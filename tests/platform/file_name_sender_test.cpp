@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/file_name_sender.h"
@@ -120,6 +122,58 @@ TEST(ChannelPlace, OnlyAPrivateFolderOfTheUsersOwnHoldsTheSocket) {
       EXPECT_TRUE(place.problem.contains(folder)) << place.problem.toStdString();
     }
   }
+}
+
+// Waits until `done` or five seconds have passed.
+void RunEventsUntil(const std::function<bool()>& done) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+TEST(MessageChannel, KeepsItsSocketToTheUserAndJoinsMessagesSplitAcrossWrites) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("channel.sock");
+  std::vector<ChannelMessage> received;
+  {
+    MessageChannel channel([&](const ChannelMessage& m) { received.push_back(m); });
+    ASSERT_TRUE(channel.listen(path)) << channel.errorString().toStdString();
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_TRUE(S_ISSOCK(info.st_mode));
+    EXPECT_EQ(info.st_mode & 077, 0u) << "nobody but the user may write to the editor";
+
+    MessageChannel second([](const ChannelMessage&) {});
+    EXPECT_FALSE(second.listen(path)) << "a second editor leaves the first one its channel";
+
+    QString error;
+    const int fd = ConnectToChannel(path, 2000, &error);
+    ASSERT_GE(fd, 0) << error.toStdString();
+    const QByteArray bytes = EncodeMessage({810, 0, 0}) + EncodeMessage({811, 0, 0x3042});
+    ASSERT_EQ(::write(fd, bytes.constData(), 17), 17);
+    RunEventsUntil([&] { return !received.empty(); });
+    ASSERT_EQ(::write(fd, bytes.constData() + 17, 7), 7);
+    RunEventsUntil([&] { return received.size() >= 2; });
+    ::close(fd);
+    EXPECT_EQ(Received(received), (std::vector<std::array<std::int32_t, 3>>{{810, 0, 0}, {811, 0, 0x3042}}));
+  }
+  EXPECT_FALSE(QFile::exists(path)) << "closing removes the socket file";
+}
+
+TEST(MessageChannel, AHandlerMayCloseTheChannelMidStream) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("channel.sock");
+  int calls = 0;
+  std::unique_ptr<MessageChannel> channel;
+  channel = std::make_unique<MessageChannel>([&](const ChannelMessage&) {
+    ++calls;
+    channel.reset();
+  });
+  ASSERT_TRUE(channel->listen(path));
+  ASSERT_EQ(SendToEditor(path, FileNameMessages("abc", 0)), SendResult::Sent);
+  RunEventsUntil([&] { return calls > 0; });
+  EXPECT_EQ(calls, 1) << "nothing is delivered once the channel is gone";
+  EXPECT_EQ(SendToEditor(path, FileNameMessages("x", 0)), SendResult::NoEditor);
 }
 
 }  // namespace

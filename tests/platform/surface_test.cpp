@@ -479,5 +479,79 @@ TEST_F(SurfaceTest, ChangingTheFontReplacesTheGlyphsOfThisSurfaceOnly) {
   EXPECT_EQ(a.image(), small);
 }
 
+// With damage tracking on, each operation reports a region that covers every pixel it changed and, for
+// copies, fills and opaque text, nothing it left as it was.
+TEST(SurfaceDamage, CoversWhatChangedAndNothingThatDidNot) {
+  struct Case {
+    const char* what;
+    std::function<void(Surface&, const Surface&)> draw;
+    QRegion expected;
+  };
+  Surface other(64, 64);
+  other.fillRect(10, 10, 12, 11, Rgb(1, 2, 3));
+  other.fillRect(40, 50, 41, 51, Rgb(1, 2, 3));
+  const std::vector<Case> cases = {
+      {"a fill in the colour already there", [](Surface& s, const Surface&) { s.fillRect(0, 0, 64, 64, 0); },
+       QRegion()},
+      {"a fill", [](Surface& s, const Surface&) { s.fillRect(5, 6, 9, 8, Rgb(9, 9, 9)); },
+       QRegion(5, 6, 4, 2)},
+      {"a pixel, then the same pixel again",
+       [](Surface& s, const Surface&) {
+         s.setPixel(3, 4, Rgb(1, 1, 1));
+         s.setPixel(3, 4, Rgb(1, 1, 1));
+       },
+       QRegion(3, 4, 1, 1)},
+      {"a copy of equal pixels", [](Surface& s, const Surface& o) { s.bitBlt(0, 20, 64, 20, o, 0, 20); },
+       QRegion()},
+      {"a copy with two distant changes",
+       [](Surface& s, const Surface& o) { s.bitBlt(0, 0, 64, 64, o, 0, 0); },
+       QRegion(10, 10, 2, 1) + QRegion(40, 50, 1, 1)},
+      {"a line",
+       [](Surface& s, const Surface&) {
+         s.setPen(Rgb(0, 0, 255));
+         s.moveTo(2, 2);
+         s.lineTo(2, 9);
+       },
+       QRegion(2, 2, 1, 8)},
+      {"a stretched copy", [](Surface& s, const Surface& o) { s.stretchBlt(30, 30, -4, 4, o, 0, 0, 2, 2); },
+       QRegion(26, 30, 4, 4)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Surface s(64, 64);
+    s.setTrackDamage(true);
+    c.draw(s, other);
+    const QRegion damage = s.takeDamage();
+    // The line's box may be noted larger than its pixels; everything else exactly.
+    if (c.expected.isEmpty()) {
+      EXPECT_TRUE(damage.isEmpty());
+    } else {
+      EXPECT_EQ(damage.intersected(c.expected), c.expected);
+      if (QString::fromLatin1(c.what) != QLatin1String("a line")) {
+        EXPECT_EQ(damage, c.expected);
+      }
+    }
+    EXPECT_TRUE(s.takeDamage().isEmpty()) << "taking the damage starts afresh";
+  }
+}
+
+TEST(SurfaceDamage, OpaqueTextIsNotedOnlyWhenItChangesTheCell) {
+  Surface s(64, 32);
+  s.setFont(MinchoFont(16));
+  s.setTrackDamage(true);
+  s.setTextColor(Rgb(255, 0, 0));
+  s.setBkColor(0);
+  s.textOut(8, 4, QStringLiteral("A"));
+  const QRegion first = s.takeDamage();
+  EXPECT_TRUE(first.contains(QRect(8, 4, s.textWidth(QStringLiteral("A")), s.textHeight())));
+  s.textOut(8, 4, QStringLiteral("A"));
+  EXPECT_TRUE(s.takeDamage().isEmpty());
+  s.resize(10, 10);
+  EXPECT_EQ(s.takeDamage(), QRegion(0, 0, 10, 10));
+  Surface untracked(8, 8);
+  untracked.fillRect(0, 0, 8, 8, Rgb(5, 5, 5));
+  EXPECT_TRUE(untracked.takeDamage().isEmpty());
+}
+
 }  // namespace
 }  // namespace pf

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -17,6 +19,23 @@
 #include "platform/fonts.h"
 
 namespace pf::testing {
+
+// What the screen shows of a widget after the pending repaints, and the widget painted afresh. Windows
+// repaint only what changed; the two are equal when nothing that changed was left out.
+struct ScreenAndFresh {
+  QImage screen;
+  QImage fresh;
+};
+inline ScreenAndFresh ScreenAgainstFreshPaint(QWidget* widget) {
+  QApplication::processEvents();
+  QWidget* top = widget->window();
+  const QPoint at = widget->mapTo(top, QPoint(0, 0));
+  return {top->screen()
+              ->grabWindow(top->winId(), at.x(), at.y(), widget->width(), widget->height())
+              .toImage()
+              .convertToFormat(QImage::Format_RGB32),
+          widget->grab().toImage().convertToFormat(QImage::Format_RGB32)};
+}
 
 class AppFixture : public ::testing::Test {
  protected:

@@ -1,6 +1,7 @@
 #include "tools/mask_setting.h"
 
 #include <QListWidget>
+#include <functional>
 #include <random>
 
 #include "model/file_io.h"
@@ -171,6 +172,24 @@ TEST_F(MaskWindow, EnterAndSpaceToggleTheCellUnderTheCursor) {
   }
   press(Qt::Key_Space);
   EXPECT_EQ(state().MaskGrid, before);
+}
+
+TEST_F(MaskWindow, TheScreenFollowsEveryToggleBlinkAndWholeMaskCommand) {
+  const std::vector<std::pair<const char*, std::function<void()>>> steps = {
+      {"a toggle", [&] { press(Qt::Key_Space); }},
+      {"a blink", [&] { form->Timer1_Timer(); }},
+      {"a move and a toggle", [&] { press(Qt::Key_Right), press(Qt::Key_Return); }},
+      {"a click elsewhere and a toggle", [&] { clickCell(20, 30), press(Qt::Key_Space); }},
+      {"all", [&] { menu("mnuMALL"); }},
+      {"invert", [&] { menu("mnuMRev"); }},
+      {"a toggle after the blink", [&] { form->Timer1_Timer(), press(Qt::Key_Space); }},
+  };
+  for (const auto& [what, step] : steps) {
+    step();
+    SCOPED_TRACE(what);
+    const auto [screen, fresh] = testing::ScreenAgainstFreshPaint(form->clientArea());
+    ASSERT_EQ(screen, fresh);
+  }
 }
 
 TEST_F(MaskWindow, AllClearAndInvert) {
