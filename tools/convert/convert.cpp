@@ -38,7 +38,8 @@ const char* const kUsage =
     "  --fit                   scale the whole picture into the square (the default)\n"
     "  --crop X,Y[,SCALE]      the square a drag at X,Y cuts from the photo shown at SCALE (default 1)\n"
     "  --threshold N           the least distance between two reduced colours (default 10)\n"
-    "  --quality best          refine the reduced palette until its error no longer falls\n"
+    "  --quality best          refine the reduced palette until its error no longer falls; the\n"
+    "                          threshold then only chooses the starting colours\n"
     "  --palette FILE.pal[:ROW]  map onto that palette set's colours (default: its current set)\n"
     "  --transparent N         the palette number saved as transparent: 0-15, -1 for none,\n"
     "                          99 to keep the input icon's mask (default 0, as in the editor)\n"
@@ -517,7 +518,9 @@ std::optional<SixteenColour> MakeSixteenColour(const Options& o, const Job& job,
                      .arg(choice.accepted)
                      .arg(o.threshold);
     }
-    if (o.bestQuality) out.palette = RefinePalette(pixels, out.palette, o.threshold);
+    // The threshold chose the starting colours; refining may then bring two as close as the picture
+    // wants, which is what lets a smooth gradient keep its steps small.
+    if (o.bestQuality) out.palette = RefinePalette(pixels, out.palette, 0);
   }
   const std::vector<std::uint8_t> indices = NearestIndices(pixels, out.palette);
   for (int y = 0; y < h; ++y) {
