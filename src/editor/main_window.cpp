@@ -345,19 +345,12 @@ void IC::RedisplayAll(int mode) {
 
 void IC::drawAllCells(const std::array<ColorRef, 16>& colours) {
   Surface& canvas = *CanvasBuffer;
-  Surface& zoom = *ZoomBuffer;
   canvas.fillRect(0, kGridTop, 256, kGridTop + 512, kCanvasBackColour);
   canvas.setBkMode(true);
   canvas.setBkColor(kCanvasBackColour);
   for (int y = 31; y >= 0; --y) {
     for (int x = 0; x < 32; ++x) {
-      const int v = S.IconPixels[static_cast<std::size_t>((31 - y) * 32 + x)] & 0x0F;
-      const ColorRef c = colours[static_cast<std::size_t>(v)];
-      canvas.setPixel(260 + x, y, c);
-      canvas.setTextColor(c);
-      canvas.textOut(8 * x, 16 * y + kGridTop, HexDigit(v));
-      zoom.fillRect(162 + 5 * x, 5 * y, 167 + 5 * x, 5 * y + 5, c);
-      if (y > 15 && x < 16) canvas.setPixel(300 + x, y, c);
+      drawCell(x, y, S.IconPixels[static_cast<std::size_t>((31 - y) * 32 + x)] & 0x0F, colours);
     }
   }
   std::transform(S.IconPixels.begin(), S.IconPixels.begin() + kPixelCount, shownValues_.begin(),
@@ -368,7 +361,6 @@ void IC::drawAllCells(const std::array<ColorRef, 16>& colours) {
 
 void IC::drawChangedCells(const std::array<ColorRef, 16>& colours, std::vector<int>& changed) {
   Surface& canvas = *CanvasBuffer;
-  Surface& zoom = *ZoomBuffer;
   canvas.setBkMode(true);
   canvas.setBkColor(kCanvasBackColour);
   for (int i = 0; i < kPixelCount; ++i) {
@@ -377,14 +369,19 @@ void IC::drawChangedCells(const std::array<ColorRef, 16>& colours, std::vector<i
     if (v == shownValues_[at]) continue;
     changed.push_back(i);
     shownValues_[at] = static_cast<std::uint8_t>(v);
-    const int x = i % 32, y = 31 - i / 32;
-    const ColorRef c = colours[static_cast<std::size_t>(v)];
-    canvas.setPixel(260 + x, y, c);
-    canvas.setTextColor(c);
-    canvas.textOut(8 * x, 16 * y + kGridTop, HexDigit(v));
-    zoom.fillRect(162 + 5 * x, 5 * y, 167 + 5 * x, 5 * y + 5, c);
-    if (y > 15 && x < 16) canvas.setPixel(300 + x, y, c);
+    drawCell(i % 32, 31 - i / 32, v, colours);
   }
+}
+
+void IC::drawCell(int x, int y, int v, const std::array<ColorRef, 16>& colours) {
+  // The digit on the grid, the pixel of the 1:1 and 16 x 16 previews and the square of the 5x preview.
+  Surface& canvas = *CanvasBuffer;
+  const ColorRef c = colours[static_cast<std::size_t>(v)];
+  canvas.setPixel(260 + x, y, c);
+  canvas.setTextColor(c);
+  canvas.textOut(8 * x, 16 * y + kGridTop, HexDigit(v));
+  ZoomBuffer->fillRect(162 + 5 * x, 5 * y, 167 + 5 * x, 5 * y + 5, c);
+  if (y > 15 && x < 16) canvas.setPixel(300 + x, y, c);
 }
 
 void IC::noteCaretCell(int x, int y, const QString& text) {

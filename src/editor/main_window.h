@@ -203,6 +203,8 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   // all of them, or only those whose value or colour differs from what was drawn last.
   void drawAllCells(const std::array<ColorRef, 16>& colours);
   void drawChangedCells(const std::array<ColorRef, 16>& colours, std::vector<int>& changed);
+  // Cell (x, y) of the grid, counted from the top, showing palette number v.
+  void drawCell(int x, int y, int v, const std::array<ColorRef, 16>& colours);
   // Notes a cell of the window's grid that the caret drew on, which the next redisplay puts back.
   void noteCaretCell(int x, int y, const QString& text);
   void InstallMessageHook();
