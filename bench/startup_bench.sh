@@ -22,17 +22,12 @@ trap cleanup EXIT
 
 # Each editor in a program folder of its own, with the shipped palette file; started once beforehand so
 # that every timed start finds its settings file, as a user's does.
-mkdir -m 700 "$work/run" "$work/home" "$work/editor" "$work/other"
+mkdir -m 700 "$work/editor" "$work/other"
 cp "$build/pictoforge" "$build/Pal.pal" "$work/editor/"
 [ -n "$other" ] && cp "$other" "$work/other/pictoforge" && cp "$build/Pal.pal" "$work/other/"
-export XDG_RUNTIME_DIR="$work/run" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-export XDG_STATE_HOME="$work/home/.state"
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-export QT_QPA_PLATFORM=xcb
+source "$(dirname "$0")/../scripts/lib/private_x.sh"
+pf_private_x "$work"
 
 watch="$build/bench/map_watch"
 floor="$build/bench/startup_floor"

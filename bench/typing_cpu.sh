@@ -24,15 +24,9 @@ trap cleanup EXIT
 
 cp "$build/pictoforge" "$work/pictoforge"
 cp "$build/Pal.pal" "$work/Pal.pal"
-mkdir -m 700 "$work/run" "$work/home"
-export XDG_RUNTIME_DIR="$work/run" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-export XDG_STATE_HOME="$work/home/.state"
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-export QT_QPA_PLATFORM=xcb
+source "$(dirname "$0")/../scripts/lib/private_x.sh"
+pf_private_x "$work"
 
 cpu() {  # nanoseconds on the CPU of all the program's threads
   cat /proc/"$app_pid"/task/*/schedstat | awk '{ s += $1 } END { printf "%d\n", s }'

@@ -19,16 +19,8 @@ trap cleanup EXIT
 cp "$binary" "$work/pictoforge"
 cp "$(dirname "$binary")/Pal.pal" "$work/Pal.pal"
 
-# -noreset: without it the server resets whenever its last client leaves, and a program started at
-# that moment cannot connect.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-export QT_QPA_PLATFORM=xcb
-# A channel and a state folder of this run's own: other editors may be running on this machine.
-mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR="$work/runtime" XDG_STATE_HOME="$work/state"
+source "$here/../../scripts/lib/private_x.sh"
+pf_private_x "$work"
 
 "$work/pictoforge" >"$work/app.log" 2>&1 &
 app_pid=$!

@@ -19,16 +19,10 @@ trap cleanup EXIT
 # A portable copy: program folder, settings and journal all in its own folder.
 cp "$binary" "$work/pictoforge"
 cp "$(dirname "$binary")/Pal.pal" "$work/Pal.pal"
-mkdir -m 700 "$work/runtime" "$work/home"
-export XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home" XDG_STATE_HOME="$work/home/state"
-export XDG_CONFIG_HOME="$work/home/config"
 unset PICTOFORGE_NO_JOURNAL
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-export QT_QPA_PLATFORM=xcb
+source "$(dirname "$0")/../../scripts/lib/private_x.sh"
+pf_private_x "$work"
 
 fail() {
   echo "recovery e2e: $*" >&2

@@ -1,0 +1,20 @@
+# Sourced by every script that runs the real program under a private X server (the e2e tests, the package
+# test, the benchmarks, the screenshots).
+#
+# pf_private_x WORK [SCREEN]: starts Xvfb, sets xvfb_pid, DISPLAY and QT_QPA_PLATFORM=xcb, and gives what
+# runs from here a channel folder, home, settings and state of WORK's own, so that other editors on the
+# machine neither answer it nor see its files. The caller kills xvfb_pid when it is done.
+pf_private_x() {
+  local work=$1 screen=${2:-1024x768x24}
+  mkdir -p "$work/home"
+  mkdir -m 700 "$work/runtime"
+  export XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home"
+  export XDG_CONFIG_HOME="$work/home/.config" XDG_STATE_HOME="$work/home/.local/state"
+  # -noreset: without it the server resets whenever its last client leaves, and a program started at
+  # that moment cannot connect.
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+  export DISPLAY=":$(cat "$work/display")"
+  export QT_QPA_PLATFORM=xcb
+}
