@@ -66,12 +66,19 @@ xdotool windowfocus --sync "$wid" 2>/dev/null || fail "could not focus the edito
 # 1, 2 and 3 along the top row: three undo records.
 xdotool key 1 Right 2 Right 3
 sleep 0.3
+counter_shot() {  # FILE: the undo counter (Label4, client 390,545, 80 x 20) of the editor $wid
+  import -window "$wid" -crop "80x20+390+$((menu_height + 545))" +repage "$1"
+}
 # The archive (保管庫(&A)); a right double click on slot 1 takes the picture into it.
 xdotool key alt+a
 archive=$(wait_for_window '保管庫　1')
 [ -n "$archive" ] || fail "no archive window appeared"
 sleep 0.5
 menu_height=$(( $(height_of "$archive") - 328 ))
+# Beside the editor, so that the undo counter can be seen: it reads as now after the restart.
+xdotool windowmove "$archive" 600 0
+sleep 0.3
+counter_shot "$work/counter-before.png"
 xdotool mousemove --window "$archive" 75 $((menu_height + 16)) click --repeat 2 --delay 80 3
 # The journal catches up within about a second; with the archive's slots it outgrows a work file.
 journal_size() {
@@ -104,7 +111,21 @@ xdotool key Return  # はい is the default button
 restored=$(wait_for_window '保管庫　1 \*')
 [ -n "$restored" ] || fail "the archive did not come back marked unsaved"
 wid=$(xdotool search --onlyvisible --name '^Pictoforge$' | head -n 1)
+xdotool windowmove "$restored" 600 0
 sleep 1
+counter_shot "$work/counter-after.png"
+/usr/bin/python3 - "$work" <<'PY' || fail "the restored undo counter does not read as before the kill"
+import sys
+from PIL import Image
+work = sys.argv[1]
+before = Image.open(work + "/counter-before.png").convert("RGB")
+after = Image.open(work + "/counter-after.png").convert("RGB")
+assert before.size == after.size == (80, 20), (before.size, after.size)
+assert list(before.getdata()) == list(after.getdata()), "the counter's pixels differ"
+# Not an empty label: the text is drawn.
+assert len(set(before.getdata())) > 1, "the counter shows nothing"
+print("restored: the undo counter reads as before the kill")
+PY
 if [ -n "${PF_E2E_SHOTS:-}" ]; then
   import -window "$wid" "$PF_E2E_SHOTS/editor.png"
   import -window "$restored" "$PF_E2E_SHOTS/archive.png"
