@@ -74,8 +74,9 @@ struct JournalledProgram {
 void JournalSnapshot(benchmark::State& state) {
   JournalledProgram j;
   for (auto _ : state) benchmark::DoNotOptimize(pf::CaptureRecoveryState(*j.p.app));
-  state.counters["journal_bytes"] =
-      static_cast<double>(pf::EncodeJournal(pf::CaptureRecoveryState(*j.p.app)).size());
+  const pf::EncodedJournal encoded = pf::EncodeJournal(pf::CaptureRecoveryState(*j.p.app));
+  state.counters["journal_bytes"] = static_cast<double>(encoded.journal.size());
+  state.counters["blob_bytes"] = static_cast<double>(pf::EncodeJournalBlobFile(encoded.blobs).size());
 }
 BENCHMARK(JournalSnapshot)->Unit(benchmark::kMicrosecond);
 
@@ -84,7 +85,11 @@ void JournalEncodeAndWrite(benchmark::State& state) {
   JournalledProgram j;
   const pf::RecoveryState snapshot = pf::CaptureRecoveryState(*j.p.app);
   const std::string path = pf::LocalPath(j.p.folder.filePath(QStringLiteral("journal.pfj")));
-  for (auto _ : state) pf::WriteFileAtomically(path, pf::EncodeJournal(snapshot));
+  for (auto _ : state) {
+    const pf::EncodedJournal encoded = pf::EncodeJournal(snapshot);
+    pf::WriteFileAtomically(path + ".blobs", pf::EncodeJournalBlobFile(encoded.blobs));
+    pf::WriteFileAtomically(path, encoded.journal);
+  }
 }
 BENCHMARK(JournalEncodeAndWrite)->Unit(benchmark::kMillisecond);
 

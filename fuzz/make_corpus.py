@@ -96,17 +96,36 @@ import zlib
 def section(tag, payload):
     head = tag + struct.pack('<I', len(payload))
     return head + struct.pack('<I', zlib.crc32(payload, zlib.crc32(head))) + payload
+def fnv64(data):
+    h = 0xcbf29ce484222325
+    for b in data:
+        h = ((h ^ b) * 0x100000001b3) & 0xffffffffffffffff
+    return h
+def blob_entry(data):
+    head = b'BLOB' + struct.pack('<QI', fnv64(data), len(data)) + data
+    return head + struct.pack('<I', zlib.crc32(head))
+def blob_file(*blobs):
+    return b'PFB\x1a' + struct.pack('<HH', 1, 0) + b''.join(blob_entry(b) for b in blobs)
 def journal(*sections):
-    return b'PFJ\x1a' + struct.pack('<HH', 1, 0) + b''.join(sections)
+    return b'PFJ\x1a' + struct.pack('<HH', 2, 0) + b''.join(sections)
+# A fuzz input: the journal's length, the journal, then its blob file.
+def fuzz_input(journal_bytes, blobs):
+    return struct.pack('<H', len(journal_bytes)) + journal_bytes + blobs
+def key(data):
+    return struct.pack('<Q', fnv64(data))
 def record():
-    return palette() + bytes(rng.randrange(16) for _ in range(1024)) + bytes(rng.randrange(256) for _ in range(128))
+    # Packed pixels: the form byte 1, palette, 512 bytes of two pixels each, mask.
+    return b'\x01' + palette() + bytes(rng.randrange(256) for _ in range(512)) + bytes(rng.randrange(256) for _ in range(128))
 name = '/home/u/アイコン.ico'.encode()
-picture = section(b'PICT', bytes(rng.randrange(16) for _ in range(1024)) + palette() +
-                  bytes(rng.randrange(256) for _ in range(128)) + bytes(rng.randrange(2) for _ in range(1024)) +
-                  struct.pack('<iB', 3, 1) + struct.pack('<I', len(name)) + name)
-history = section(b'HIST', struct.pack('<ii', 1, 1) + bytes(1024) + struct.pack('<IB', 2, 0) + record() + record())
-archive = section(b'ARCH', struct.pack('<BiI', 4, 2, 0) + struct.pack('<I', 2560) + msk)
-write('journal', 'picture.pfj', journal(picture))
-write('journal', 'all.pfj', journal(picture, history, archive))
-write('journal', 'cut.pfj', journal(picture, history, archive)[:3000])
-write('journal', 'empty.pfj', journal())
+shown, older, grid = record(), record(), bytes(rng.randrange(2) for _ in range(1024))
+picture = section(b'PICT', key(shown) + key(grid) + struct.pack('<iB', 3, 1) + struct.pack('<I', len(name)) + name)
+# Two records, their keys in one run; the snapshot is the record on screen's pixels.
+run = key(older) + key(shown)
+history = section(b'HIST', struct.pack('<iiBII', 1, 1, 1, 2, 1) + key(run))
+archive = section(b'ARCH', struct.pack('<BiI', 4, 2, 0) + struct.pack('<I', 2560) + key(msk))
+blobs = blob_file(shown, grid, older, run, msk)
+write('journal', 'picture.pfj', fuzz_input(journal(picture), blob_file(shown, grid)))
+write('journal', 'all.pfj', fuzz_input(journal(picture, history, archive), blobs))
+write('journal', 'cut.pfj', fuzz_input(journal(picture, history, archive), blobs[:3000]))
+write('journal', 'no_blobs.pfj', fuzz_input(journal(picture, history, archive), b''))
+write('journal', 'empty.pfj', fuzz_input(journal(), blob_file()))

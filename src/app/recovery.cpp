@@ -1,6 +1,5 @@
 #include "app/recovery.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -199,7 +198,11 @@ bool SessionJournal::offerAndStart() {
   bool restored = false;
   for (const FoundJournal& found : store_->takeOrphans()) {
     const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(LocalPath(found.path));
-    const JournalReadResult read = bytes ? DecodeJournal(*bytes) : JournalReadResult{};
+    // Without its blob file a journal still gives back what it holds itself.
+    const std::vector<std::uint8_t> blobs =
+        bytes ? ReadWholeFile(LocalPath(JournalBlobPath(found.path))).value_or(std::vector<std::uint8_t>{})
+              : std::vector<std::uint8_t>{};
+    const JournalReadResult read = bytes ? DecodeJournal(*bytes, blobs) : JournalReadResult{};
     if (!read.recognised || read.state.empty()) {
       const QString aside = store_->moveUnreadable(found.path);
       std::fprintf(stderr, "pictoforge: the recovery journal %s cannot be read; %s\n", qPrintable(found.path),
@@ -212,10 +215,10 @@ bool SessionJournal::offerAndStart() {
       RestoreRecoveryState(app_, read.state);
       // Kept under this session's name before the old journal goes.
       writer_->writeNow();
-      QFile::remove(found.path);
+      JournalStore::discard(found.path);
       restored = true;
     } else if (found.declined) {
-      QFile::remove(found.path);
+      JournalStore::discard(found.path);
     } else {
       store_->setAside(found.path);
     }

@@ -1,6 +1,7 @@
 #include "model/recovery_journal.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "model/full_colour_work_files.h"
 #include "model/packing.h"
@@ -11,9 +12,11 @@ namespace pf {
 namespace {
 
 constexpr std::array<std::uint8_t, 4> kMagic{'P', 'F', 'J', 0x1A};
+constexpr std::array<std::uint8_t, 4> kBlobMagic{'P', 'F', 'B', 0x1A};
+// Tag, key and length before the bytes, the checksum after them.
+constexpr std::size_t kBlobEntryOverhead = 4 + 8 + 4 + 4;
 constexpr std::size_t kHeaderSize = 8;
 constexpr std::size_t kSectionHeaderSize = 12;
-constexpr std::size_t kRecordSize = sizeof(Palette) + kPixelCount + kMaskSize;
 // Far above anything a window holds; a length beyond it is damage, not data.
 constexpr std::uint32_t kMaxNameLength = 64 * 1024;
 constexpr int kMaxArchiveNumber = 100000;
@@ -28,6 +31,7 @@ constexpr std::uint32_t kPictureTag = Tag('P', 'I', 'C', 'T');
 constexpr std::uint32_t kHistoryTag = Tag('H', 'I', 'S', 'T');
 constexpr std::uint32_t kArchiveTag = Tag('A', 'R', 'C', 'H');
 constexpr std::uint32_t kFullColourTag = Tag('F', 'U', 'L', 'L');
+constexpr std::uint32_t kBlobTag = Tag('B', 'L', 'O', 'B');
 
 std::array<std::uint32_t, 256> MakeCrcTable() {
   std::array<std::uint32_t, 256> table{};
@@ -148,117 +152,246 @@ void AppendSection(std::vector<std::uint8_t>& out, std::uint32_t tag,
     out[start + 8 + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(crc >> (8 * k));
 }
 
-std::vector<std::uint8_t> EncodePicture(const JournalPicture& p) {
+void PutKey(Writer& w, std::uint64_t key) {
+  w.u32(static_cast<std::uint32_t>(key));
+  w.u32(static_cast<std::uint32_t>(key >> 32));
+}
+
+std::uint64_t TakeKey(Reader& r) {
+  const std::uint64_t low = r.u32();
+  return low | (static_cast<std::uint64_t>(r.u32()) << 32);
+}
+
+// Collects the blobs of one journal, each once, and names them.
+class BlobSink {
+ public:
+  explicit BlobSink(std::vector<JournalBlob>& blobs) : blobs_(blobs) {}
+  std::uint64_t put(std::vector<std::uint8_t> bytes) {
+    const std::uint64_t key = JournalBlobKey(bytes);
+    if (std::none_of(blobs_.begin(), blobs_.end(), [key](const JournalBlob& b) { return b.key == key; }))
+      blobs_.push_back({key, std::move(bytes)});
+    return key;
+  }
+
+ private:
+  std::vector<JournalBlob>& blobs_;
+};
+
+// The blobs of a blob file that read back whole, up to the first that does not, by key.
+class BlobIndex {
+ public:
+  explicit BlobIndex(std::span<const std::uint8_t> file) {
+    Reader header(file);
+    const auto magic = header.take(4);
+    const std::uint32_t versionWord = header.u32();
+    if (!header.ok() || !std::equal(kBlobMagic.begin(), kBlobMagic.end(), magic.begin()) ||
+        (versionWord & 0xFFFF) != kJournalBlobVersion) {
+      return;
+    }
+    std::size_t pos = kHeaderSize;
+    while (file.size() - pos >= kBlobEntryOverhead) {
+      Reader head(file.subspan(pos, 16));
+      const std::uint32_t tag = head.u32();
+      const std::uint64_t key = TakeKey(head);
+      const std::uint32_t length = head.u32();
+      if (tag != kBlobTag || length > file.size() - pos - kBlobEntryOverhead) break;
+      const auto entry = file.subspan(pos, 16 + length);
+      Reader crc(file.subspan(pos + 16 + length, 4));
+      if (Crc32(entry) != crc.u32()) break;
+      blobs_.emplace(key, entry.subspan(16));
+      pos += kBlobEntryOverhead + length;
+    }
+  }
+  // The blob of this key when its bytes still hash to it; of exactly `length` bytes when that is given.
+  std::optional<std::span<const std::uint8_t>> find(std::uint64_t key, std::size_t length = 0) const {
+    const auto it = blobs_.find(key);
+    if (it == blobs_.end() || (length != 0 && it->second.size() != length) ||
+        JournalBlobKey(it->second) != key) {
+      return std::nullopt;
+    }
+    return it->second;
+  }
+
+ private:
+  std::unordered_map<std::uint64_t, std::span<const std::uint8_t>> blobs_;
+};
+
+// A record as a blob: its pixel form (1 packed two a byte, 0 a byte a pixel), palette, pixels and mask.
+// Pixels are palette numbers 0..15 and travel packed as in the icon file; a record holding anything else
+// keeps a byte a pixel, so that it reads back exactly.
+std::vector<std::uint8_t> EncodeRecord(const Palette& palette, std::span<const std::uint8_t> pixels,
+                                       std::span<const std::uint8_t> mask) {
   std::vector<std::uint8_t> out;
   Writer w(out);
-  w.bytes(p.pixels);
-  w.palette(p.palette);
-  w.bytes(p.mask);
-  w.bytes(p.maskGrid);
+  const bool packed = std::all_of(pixels.begin(), pixels.end(), [](std::uint8_t p) { return p < 16; });
+  w.u8(packed ? 1 : 0);
+  w.palette(palette);
+  if (packed) {
+    std::array<std::uint8_t, kPackedSize> packedPixels{};
+    PackPixels32(pixels, packedPixels);
+    w.bytes(packedPixels);
+  } else {
+    w.bytes(pixels);
+  }
+  w.bytes(mask);
+  return out;
+}
+
+std::optional<HistoryRecord> DecodeRecord(std::span<const std::uint8_t> blob) {
+  Reader r(blob);
+  HistoryRecord record;
+  const std::uint8_t form = r.u8();
+  record.palette = r.palette();
+  if (form == 1) {
+    UnpackPixels32(r.take(kPackedSize), record.pixels);
+  } else if (form == 0) {
+    r.into(record.pixels);
+  } else {
+    return std::nullopt;
+  }
+  r.into(record.mask);
+  if (!r.ok() || !r.atEnd()) return std::nullopt;
+  return record;
+}
+
+std::vector<std::uint8_t> ColourBytes(std::span<const ColorRef> colours) {
+  std::vector<std::uint8_t> out;
+  out.reserve(3 * colours.size());
+  Writer(out).colours(colours);
+  return out;
+}
+
+std::vector<std::uint8_t> EncodePicture(const JournalPicture& p, BlobSink& blobs) {
+  std::vector<std::uint8_t> out;
+  Writer w(out);
+  // Usually the record on screen, and then stored once for both.
+  PutKey(w, blobs.put(EncodeRecord(p.palette, p.pixels, p.mask)));
+  PutKey(w, blobs.put(std::vector<std::uint8_t>(p.maskGrid.begin(), p.maskGrid.end())));
   w.i32(p.transparentIndex);
   w.u8(static_cast<std::uint8_t>((p.opaque ? 1 : 0) | (p.keepMask ? 2 : 0)));
   w.text(p.fileName);
   return out;
 }
 
-std::optional<JournalPicture> DecodePicture(Reader& r) {
+std::optional<JournalPicture> DecodePicture(Reader& r, const BlobIndex& blobs) {
   JournalPicture p;
-  r.into(p.pixels);
-  p.palette = r.palette();
-  r.into(p.mask);
-  r.into(p.maskGrid);
+  const auto body = blobs.find(TakeKey(r));
+  const auto grid = blobs.find(TakeKey(r), kPixelCount);
   p.transparentIndex = r.i32();
   const std::uint8_t flags = r.u8();
   p.opaque = (flags & 1) != 0;
   p.keepMask = (flags & 2) != 0;
   p.fileName = r.text();
-  if (!r.ok() || p.transparentIndex < 0 || p.transparentIndex > 15 || flags > 3) return std::nullopt;
+  if (!r.ok() || p.transparentIndex < 0 || p.transparentIndex > 15 || flags > 3 || !body || !grid)
+    return std::nullopt;
+  const std::optional<HistoryRecord> shown = DecodeRecord(*body);
+  if (!shown) return std::nullopt;
+  p.pixels = shown->pixels;
+  p.palette = shown->palette;
+  p.mask = shown->mask;
+  std::copy(grid->begin(), grid->end(), p.maskGrid.begin());
   return p;
 }
 
-// Record pixels are palette numbers 0..15 and travel packed two a byte, as in the icon file; only a
-// history holding anything else keeps a byte a pixel, so that it reads back exactly.
-bool AllPalettePixels(const std::vector<HistoryRecord>& records) {
-  return std::all_of(records.begin(), records.end(), [](const HistoryRecord& r) {
-    return std::all_of(r.pixels.begin(), r.pixels.end(), [](std::uint8_t p) { return p < 16; });
-  });
-}
+// The record keys travel in runs, each a blob of its own, a run ending after a key whose low bits are
+// zero: when a full history drops its oldest record and gains a new one, only the first and the last
+// runs change, so each change adds a few dozen bytes of keys rather than the whole list.
+constexpr std::uint64_t kKeyRunMask = 15;
 
-std::vector<std::uint8_t> EncodeHistory(const JournalHistory& h) {
+std::vector<std::uint8_t> EncodeHistory(const JournalHistory& h, BlobSink& blobs) {
   std::vector<std::uint8_t> out;
-  out.reserve(17 + kPixelCount + kRecordSize * h.records.size());
   Writer w(out);
   w.i32(h.index);
   w.i32(h.last);
-  w.bytes(h.snapshot);
-  w.u32(static_cast<std::uint32_t>(h.records.size()));
-  const bool packed = AllPalettePixels(h.records);
-  w.u8(packed ? 1 : 0);
-  std::array<std::uint8_t, kPackedSize> packedPixels{};
-  for (const HistoryRecord& record : h.records) {
-    w.palette(record.palette);
-    if (packed) {
-      PackPixels32(record.pixels, packedPixels);
-      w.bytes(packedPixels);
-    } else {
-      w.bytes(record.pixels);
+  std::vector<std::uint64_t> keys;
+  for (const HistoryRecord& record : h.records)
+    keys.push_back(blobs.put(EncodeRecord(record.palette, record.pixels, record.mask)));
+  // The snapshot is the record on screen's pixels right after an edit.
+  const bool snapshotShown = h.index >= 0 && static_cast<std::size_t>(h.index) < h.records.size() &&
+                             h.records[static_cast<std::size_t>(h.index)].pixels == h.snapshot;
+  w.u8(snapshotShown ? 1 : 0);
+  if (!snapshotShown) PutKey(w, blobs.put(std::vector<std::uint8_t>(h.snapshot.begin(), h.snapshot.end())));
+  w.u32(static_cast<std::uint32_t>(keys.size()));
+  std::vector<std::uint64_t> runs;
+  std::vector<std::uint8_t> run;
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    Writer runWriter(run);
+    PutKey(runWriter, keys[i]);
+    if ((keys[i] & kKeyRunMask) == 0 || i + 1 == keys.size()) {
+      runs.push_back(blobs.put(std::move(run)));
+      run.clear();
     }
-    w.bytes(record.mask);
   }
+  w.u32(static_cast<std::uint32_t>(runs.size()));
+  for (std::uint64_t key : runs) PutKey(w, key);
   return out;
 }
 
-std::optional<JournalHistory> DecodeHistory(Reader& r) {
+std::optional<JournalHistory> DecodeHistory(Reader& r, const BlobIndex& blobs) {
   JournalHistory h;
   h.index = r.i32();
   h.last = r.i32();
-  r.into(h.snapshot);
+  const std::uint8_t snapshotForm = r.u8();
+  // Read in any case, so that the fields after it are where they belong.
+  const std::uint64_t snapshotKey = snapshotForm == 0 ? TakeKey(r) : 0;
   const std::uint32_t count = r.u32();
+  const std::uint32_t runCount = r.u32();
   // The undo history walks only what these allow; anything else was never written by the program.
   if (!r.ok() || h.last < -1 || h.last >= kHistorySize || h.index < -1 || h.index > h.last ||
-      count != static_cast<std::uint32_t>(h.last + 1)) {
+      count != static_cast<std::uint32_t>(h.last + 1) || runCount > count || snapshotForm > 1 ||
+      (snapshotForm == 1 && h.index < 0)) {
     return std::nullopt;
   }
-  const std::uint8_t pixelForm = r.u8();
-  if (pixelForm > 1) return std::nullopt;
-  h.records.resize(count);
-  for (HistoryRecord& record : h.records) {
-    record.palette = r.palette();
-    if (pixelForm == 1) {
-      UnpackPixels32(r.take(kPackedSize), record.pixels);
-    } else {
-      r.into(record.pixels);
-    }
-    r.into(record.mask);
+  std::vector<std::uint64_t> keys;
+  for (std::uint32_t i = 0; i < runCount; ++i) {
+    const auto run = blobs.find(TakeKey(r));
+    if (!r.ok() || !run || run->empty() || run->size() % 8 != 0 || keys.size() + run->size() / 8 > count)
+      return std::nullopt;
+    Reader runReader(*run);
+    while (!runReader.atEnd()) keys.push_back(TakeKey(runReader));
   }
-  if (!r.ok()) return std::nullopt;
+  if (keys.size() != count) return std::nullopt;
+  for (std::uint64_t key : keys) {
+    const auto blob = blobs.find(key);
+    std::optional<HistoryRecord> record = blob ? DecodeRecord(*blob) : std::nullopt;
+    if (!record) return std::nullopt;
+    h.records.push_back(*record);
+  }
+  if (snapshotForm == 1) {
+    h.snapshot = h.records[static_cast<std::size_t>(h.index)].pixels;
+  } else if (const auto snapshot = blobs.find(snapshotKey, kPixelCount)) {
+    std::copy(snapshot->begin(), snapshot->end(), h.snapshot.begin());
+  } else {
+    return std::nullopt;
+  }
   return h;
 }
 
-std::vector<std::uint8_t> EncodeArchive(const JournalArchive& a) {
+std::vector<std::uint8_t> EncodeArchive(const JournalArchive& a, BlobSink& blobs) {
   std::vector<std::uint8_t> out;
   Writer w(out);
   w.u8(static_cast<std::uint8_t>(a.kind));
   w.i32(a.number);
   w.text(a.workFile);
   w.u32(static_cast<std::uint32_t>(a.bytes.size()));
-  w.bytes(a.bytes);
+  PutKey(w, blobs.put(a.bytes));
   return out;
 }
 
-std::optional<JournalArchive> DecodeArchive(Reader& r) {
+std::optional<JournalArchive> DecodeArchive(Reader& r, const BlobIndex& blobs) {
   JournalArchive a;
   a.kind = static_cast<JournalArchiveKind>(r.u8());
   a.number = r.i32();
   a.workFile = r.text();
   const std::uint32_t size = r.u32();
+  const std::uint64_t key = TakeKey(r);
   const std::size_t expected = JournalArchiveSize(a.kind);
   if (!r.ok() || expected == 0 || size != expected || a.number < 1 || a.number > kMaxArchiveNumber) {
     return std::nullopt;
   }
-  const auto s = r.take(size);
-  if (!r.ok()) return std::nullopt;
-  a.bytes.assign(s.begin(), s.end());
+  const auto bytes = blobs.find(key, size);
+  if (!bytes) return std::nullopt;
+  a.bytes.assign(bytes->begin(), bytes->end());
   return a;
 }
 
@@ -266,23 +399,35 @@ int FullColourEdge(int selectNum) {
   return SharedState::FullColourSizes[static_cast<std::size_t>(selectNum)];
 }
 
-std::vector<std::uint8_t> EncodeFullColour(const JournalFullColour& f) {
+std::vector<std::uint8_t> EncodeFullColour(const JournalFullColour& f, BlobSink& blobs) {
   std::vector<std::uint8_t> out;
   Writer w(out);
   w.i32(f.selectNum);
-  w.colours(f.slotColumn);
-  w.colours(f.workArea);
+  PutKey(w, blobs.put(ColourBytes(f.slotColumn)));
+  PutKey(w, blobs.put(ColourBytes(f.workArea)));
   return out;
 }
 
-std::optional<JournalFullColour> DecodeFullColour(Reader& r) {
+std::optional<std::vector<ColorRef>> ColoursOf(const BlobIndex& blobs, std::uint64_t key, std::size_t count) {
+  const auto bytes = blobs.find(key, 3 * count);
+  if (!bytes) return std::nullopt;
+  Reader r(*bytes);
+  return r.colours(count);
+}
+
+std::optional<JournalFullColour> DecodeFullColour(Reader& r, const BlobIndex& blobs) {
   JournalFullColour f;
   f.selectNum = r.i32();
+  const std::uint64_t slotKey = TakeKey(r);
+  const std::uint64_t workKey = TakeKey(r);
   if (!r.ok() || f.selectNum < 0 || f.selectNum > 3) return std::nullopt;
-  const int edge = FullColourEdge(f.selectNum);
-  f.slotColumn = r.colours(std::size_t{kFullColourSlotColumnWidth} * kFullColourSlotColumnHeight);
-  f.workArea = r.colours(static_cast<std::size_t>(edge * edge));
-  if (!r.ok()) return std::nullopt;
+  const auto edge = static_cast<std::size_t>(FullColourEdge(f.selectNum));
+  auto slots =
+      ColoursOf(blobs, slotKey, std::size_t{kFullColourSlotColumnWidth} * kFullColourSlotColumnHeight);
+  auto work = ColoursOf(blobs, workKey, edge * edge);
+  if (!slots || !work) return std::nullopt;
+  f.slotColumn = std::move(*slots);
+  f.workArea = std::move(*work);
   return f;
 }
 
@@ -308,25 +453,63 @@ std::size_t JournalArchiveSize(JournalArchiveKind kind) {
   return 0;
 }
 
-std::vector<std::uint8_t> EncodeJournal(const RecoveryState& state) {
-  std::vector<std::uint8_t> out(kMagic.begin(), kMagic.end());
+EncodedJournal EncodeJournal(const RecoveryState& state) {
+  EncodedJournal encoded;
+  std::vector<std::uint8_t>& out = encoded.journal;
+  out.assign(kMagic.begin(), kMagic.end());
   Writer w(out);
   w.u16(kJournalVersion);
   w.u16(0);
-  if (state.picture) AppendSection(out, kPictureTag, EncodePicture(*state.picture));
-  if (state.history) AppendSection(out, kHistoryTag, EncodeHistory(*state.history));
-  for (const JournalArchive& a : state.archives) AppendSection(out, kArchiveTag, EncodeArchive(a));
-  if (state.fullColour) AppendSection(out, kFullColourTag, EncodeFullColour(*state.fullColour));
+  BlobSink blobs(encoded.blobs);
+  if (state.picture) AppendSection(out, kPictureTag, EncodePicture(*state.picture, blobs));
+  if (state.history) AppendSection(out, kHistoryTag, EncodeHistory(*state.history, blobs));
+  for (const JournalArchive& a : state.archives) AppendSection(out, kArchiveTag, EncodeArchive(a, blobs));
+  if (state.fullColour) AppendSection(out, kFullColourTag, EncodeFullColour(*state.fullColour, blobs));
+  return encoded;
+}
+
+std::uint64_t JournalBlobKey(std::span<const std::uint8_t> bytes) {
+  std::uint64_t hash = 0xCBF29CE484222325u;
+  for (std::uint8_t b : bytes) hash = (hash ^ b) * 0x100000001B3u;
+  return hash;
+}
+
+std::vector<std::uint8_t> JournalBlobFileHeader() {
+  std::vector<std::uint8_t> out(kBlobMagic.begin(), kBlobMagic.end());
+  Writer w(out);
+  w.u16(kJournalBlobVersion);
+  w.u16(0);
   return out;
 }
 
-JournalReadResult DecodeJournal(std::span<const std::uint8_t> bytes) {
+std::size_t JournalBlobEntrySize(std::size_t length) {
+  return kBlobEntryOverhead + length;
+}
+
+void AppendJournalBlobEntry(std::vector<std::uint8_t>& out, const JournalBlob& blob) {
+  const std::size_t start = out.size();
+  Writer w(out);
+  w.u32(kBlobTag);
+  PutKey(w, blob.key);
+  w.u32(static_cast<std::uint32_t>(blob.bytes.size()));
+  w.bytes(blob.bytes);
+  w.u32(Crc32(std::span(out).subspan(start)));
+}
+
+std::vector<std::uint8_t> EncodeJournalBlobFile(std::span<const JournalBlob> blobs) {
+  std::vector<std::uint8_t> out = JournalBlobFileHeader();
+  for (const JournalBlob& blob : blobs) AppendJournalBlobEntry(out, blob);
+  return out;
+}
+
+JournalReadResult DecodeJournal(std::span<const std::uint8_t> bytes, std::span<const std::uint8_t> blobFile) {
   JournalReadResult result;
   if (bytes.size() < kHeaderSize || !std::equal(kMagic.begin(), kMagic.end(), bytes.begin())) return result;
   Reader header(bytes.subspan(4, 4));
   const std::uint32_t versionWord = header.u32();
   if ((versionWord & 0xFFFF) != kJournalVersion) return result;
   result.recognised = true;
+  const BlobIndex blobs(blobFile);
 
   std::size_t pos = kHeaderSize;
   while (pos < bytes.size()) {
@@ -351,18 +534,18 @@ JournalReadResult DecodeJournal(std::span<const std::uint8_t> bytes) {
     Reader r(payload);
     bool used = false;
     if (tag == kPictureTag && !result.state.picture) {
-      result.state.picture = DecodePicture(r);
+      result.state.picture = DecodePicture(r, blobs);
       used = result.state.picture.has_value();
     } else if (tag == kHistoryTag && !result.state.history) {
-      result.state.history = DecodeHistory(r);
+      result.state.history = DecodeHistory(r, blobs);
       used = result.state.history.has_value();
     } else if (tag == kArchiveTag) {
-      if (std::optional<JournalArchive> a = DecodeArchive(r)) {
+      if (std::optional<JournalArchive> a = DecodeArchive(r, blobs)) {
         result.state.archives.push_back(std::move(*a));
         used = true;
       }
     } else if (tag == kFullColourTag && !result.state.fullColour) {
-      result.state.fullColour = DecodeFullColour(r);
+      result.state.fullColour = DecodeFullColour(r, blobs);
       used = result.state.fullColour.has_value();
     }
     // Trailing bytes inside a section mean it is not what this version writes.

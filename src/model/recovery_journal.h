@@ -1,13 +1,20 @@
 // The recovery journal: everything of a session's unsaved work that a crash would lose, as one file the
 // next start can offer back.
 //
-// File layout, little-endian: the 4 bytes "PFJ\x1A", a 16-bit format version, 16 bits reserved (0), then
-// sections one after another: a 32-bit tag, a 32-bit payload length, the CRC-32 of tag, length and
-// payload, then the payload. Each section stands on its own: one that is cut off or whose checksum fails
-// is dropped whole and the others are still used, so a damaged journal never yields anything that was
-// not written. Archive slots travel as the bytes of their work files (.wrk, .w24, .msk), the history as
-// its records exactly as the undo history keeps them (pixels packed two a byte when they are all palette
-// numbers, as they are in practice).
+// The journal is two files. The journal proper, small and replaced whole each time, little-endian: the 4
+// bytes "PFJ\x1A", a 16-bit format version, 16 bits reserved (0), then sections one after another: a
+// 32-bit tag, a 32-bit payload length, the CRC-32 of tag, length and payload, then the payload. Each
+// section stands on its own: one that is cut off or whose checksum fails is dropped whole and the others
+// are still used, so a damaged journal never yields anything that was not written.
+//
+// What is large and seldom changes lives in the blob file beside it and is named in the sections by a
+// 64-bit key, the FNV-1a hash of its bytes: the undo records (pixels packed two a byte when they are all
+// palette numbers, as they are in practice), the picture's pixels and mask grid, the archives' work file
+// bytes (.wrk, .w24, .msk) and the full colour window's pixels. The blob file is "PFB\x1A", a 16-bit
+// version, 16 bits reserved, then entries appended one after another: the tag "BLOB", the 64-bit key, a
+// 32-bit length, the bytes and the CRC-32 of all before it in the entry. It is read up to the first entry
+// that is cut off or damaged; a section naming a blob it cannot find whole, with bytes matching its key,
+// is dropped like a damaged one.
 #pragma once
 
 #include <array>
@@ -22,7 +29,8 @@
 
 namespace pf {
 
-inline constexpr std::uint16_t kJournalVersion = 1;
+inline constexpr std::uint16_t kJournalVersion = 2;
+inline constexpr std::uint16_t kJournalBlobVersion = 1;
 
 // The editor's picture and the flags that decide how it is saved.
 struct JournalPicture {
@@ -95,7 +103,29 @@ struct RecoveryState {
   friend bool operator==(const RecoveryState&, const RecoveryState&) = default;
 };
 
-std::vector<std::uint8_t> EncodeJournal(const RecoveryState& state);
+// A blob a journal refers to, by the key of its bytes.
+struct JournalBlob {
+  std::uint64_t key = 0;
+  std::vector<std::uint8_t> bytes;
+};
+
+// The journal file and every blob it refers to, each once.
+struct EncodedJournal {
+  std::vector<std::uint8_t> journal;
+  std::vector<JournalBlob> blobs;
+};
+
+EncodedJournal EncodeJournal(const RecoveryState& state);
+
+// The key a blob is named by: the 64-bit FNV-1a hash of its bytes.
+std::uint64_t JournalBlobKey(std::span<const std::uint8_t> bytes);
+// The blob file's header, and one entry to follow it.
+std::vector<std::uint8_t> JournalBlobFileHeader();
+void AppendJournalBlobEntry(std::vector<std::uint8_t>& out, const JournalBlob& blob);
+// The size AppendJournalBlobEntry adds for a blob of `length` bytes.
+std::size_t JournalBlobEntrySize(std::size_t length);
+// A whole blob file holding these blobs.
+std::vector<std::uint8_t> EncodeJournalBlobFile(std::span<const JournalBlob> blobs);
 
 struct JournalReadResult {
   // False when the bytes are not a journal of this version at all (wrong magic, other version, too short).
@@ -106,8 +136,9 @@ struct JournalReadResult {
   int droppedSections = 0;
 };
 
-// Never throws and never reads outside `bytes`.
-JournalReadResult DecodeJournal(std::span<const std::uint8_t> bytes);
+// Never throws and never reads outside `journal` and `blobFile` (empty when there is none).
+JournalReadResult DecodeJournal(std::span<const std::uint8_t> journal,
+                                std::span<const std::uint8_t> blobFile);
 
 // The CRC-32 (IEEE 802.3, reflected, as zlib computes it) of the bytes, continuing from `crc`.
 std::uint32_t Crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc = 0);

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -24,11 +25,21 @@ namespace {
 
 const QString kJournalSuffix = QStringLiteral(".pfj");
 const QString kLockSuffix = QStringLiteral(".lock");
+const QString kBlobSuffix = QStringLiteral(".blobs");
 
-// A process's journal and what it set aside.
+// A process's journal and what it set aside, with their blobs.
 QStringList JournalsOf(const QString& folder, const QString& stem) {
-  return QDir(folder).entryList({stem + kJournalSuffix, stem + QStringLiteral(".*") + kJournalSuffix},
+  const QString journal = stem + kJournalSuffix;
+  const QString asideJournal = stem + QStringLiteral(".*") + kJournalSuffix;
+  return QDir(folder).entryList({journal, asideJournal, journal + kBlobSuffix, asideJournal + kBlobSuffix},
                                 QDir::Files);
+}
+
+// Renames a journal and then its blobs; the new path, or empty when the journal could not be renamed.
+QString RenameJournal(const QString& path, const QString& target) {
+  if (::rename(LocalPath(path).c_str(), LocalPath(target).c_str()) != 0) return {};
+  ::rename(LocalPath(JournalBlobPath(path)).c_str(), LocalPath(JournalBlobPath(target)).c_str());
+  return target;
 }
 
 // The owner's name: everything before the first dot.
@@ -55,6 +66,10 @@ QString JournalFolder(bool perUser, const QString& programFolder) {
   if (state.isEmpty() || !QDir::isAbsolutePath(state))
     state = QDir::home().filePath(QStringLiteral(".local/state"));
   return QDir(state).filePath(QStringLiteral("pictoforge"));
+}
+
+QString JournalBlobPath(const QString& journalPath) {
+  return journalPath + kBlobSuffix;
 }
 
 bool JournalTurnedOff(const ProfileFile& settings) {
@@ -120,6 +135,19 @@ std::vector<FoundJournal> JournalStore::takeOrphans() {
     }
     found.push_back({file.filePath(), file.fileName() != stem + kJournalSuffix});
   }
+  // Blobs whose journal was never written (the owner died between the two) or is gone.
+  for (const QFileInfo& file :
+       dir.entryInfoList({QStringLiteral("journal-*") + kJournalSuffix + kBlobSuffix}, QDir::Files)) {
+    const QString stem = StemOf(file.fileName());
+    const QString journal = file.filePath().chopped(kBlobSuffix.size());
+    if (stem == stem_ || QFileInfo::exists(journal)) continue;
+    if (!orphanLocks_.contains(stem)) {
+      const int fd = TakeLock(pathFor(stem, kLockSuffix));
+      if (fd < 0) continue;
+      orphanLocks_[stem] = fd;
+    }
+    ::unlink(LocalPath(file.filePath()).c_str());
+  }
   std::stable_partition(found.begin(), found.end(), [](const FoundJournal& j) { return !j.declined; });
   return found;
 }
@@ -127,13 +155,19 @@ std::vector<FoundJournal> JournalStore::takeOrphans() {
 QString JournalStore::setAside(const QString& path) {
   const QString target =
       pathFor(stem_, QStringLiteral(".declined-%1").arg(++declinedCount_) + kJournalSuffix);
-  return ::rename(LocalPath(path).c_str(), LocalPath(target).c_str()) == 0 ? target : QString();
+  return RenameJournal(path, target);
 }
 
 QString JournalStore::moveUnreadable(const QString& path) {
   QString target = path + QStringLiteral(".unreadable");
-  for (int n = 2; QFileInfo::exists(target); ++n) target = path + QStringLiteral(".unreadable-%1").arg(n);
-  return ::rename(LocalPath(path).c_str(), LocalPath(target).c_str()) == 0 ? target : QString();
+  for (int n = 2; QFileInfo::exists(target) || QFileInfo::exists(JournalBlobPath(target)); ++n)
+    target = path + QStringLiteral(".unreadable-%1").arg(n);
+  return RenameJournal(path, target);
+}
+
+void JournalStore::discard(const QString& path) {
+  ::unlink(LocalPath(path).c_str());
+  ::unlink(LocalPath(JournalBlobPath(path)).c_str());
 }
 
 void JournalStore::releaseOrphans() {
@@ -153,7 +187,10 @@ void JournalStore::removeOwnFiles() {
 // Writing
 
 JournalWriter::JournalWriter(QString path, Capture capture, int delayMs)
-    : path_(std::move(path)), localPath_(LocalPath(path_)), capture_(std::move(capture)) {
+    : path_(std::move(path)),
+      localPath_(LocalPath(path_)),
+      capture_(std::move(capture)),
+      localBlobPath_(LocalPath(JournalBlobPath(path_))) {
   timer_.setSingleShot(true);
   timer_.setInterval(delayMs);
   connect(&timer_, &QTimer::timeout, this, &JournalWriter::snapshot);
@@ -219,23 +256,83 @@ void JournalWriter::write(const RecoveryState& state) {
   if (state.empty()) {
     // Nothing left that a crash would lose: no journal to offer.
     if (!lastWritten_.empty()) ::unlink(localPath_.c_str());
+    if (blobFileSize_ != 0) ::unlink(localBlobPath_.c_str());
     lastWritten_.clear();
+    lastBlobs_.clear();
+    blobKeys_.clear();
+    blobFileSize_ = 0;
     return;
   }
-  std::vector<std::uint8_t> bytes = EncodeJournal(state);
-  if (bytes == lastWritten_) return;
+  EncodedJournal encoded = EncodeJournal(state);
+  if (encoded.journal == lastWritten_) return;
+  // The journal goes only after every blob it names is on disk, so it never names one that is not.
   std::string error;
-  if (!WriteFileAtomically(localPath_, bytes, &error)) {
+  if (!writeBlobs(encoded) || !WriteFileAtomically(localPath_, encoded.journal, &error)) {
     if (!reportedFailure_) {
       std::fprintf(stderr, "pictoforge: cannot write the recovery journal %s: %s\n", localPath_.c_str(),
-                   error.c_str());
+                   error.empty() ? "the blob file cannot be written" : error.c_str());
     }
     reportedFailure_ = true;
     return;
   }
-  bytesWritten_ += static_cast<std::int64_t>(bytes.size());
+  bytesWritten_ += static_cast<std::int64_t>(encoded.journal.size());
   ++writes_;
-  lastWritten_ = std::move(bytes);
+  lastWritten_ = std::move(encoded.journal);
+  lastBlobs_ = std::move(encoded.blobs);
+}
+
+bool JournalWriter::writeBlobs(const EncodedJournal& encoded) {
+  std::vector<std::uint8_t> added;
+  std::size_t liveSize = JournalBlobFileHeader().size();
+  std::vector<const JournalBlob*> live;
+  std::unordered_set<std::uint64_t> liveKeys;
+  for (const std::vector<JournalBlob>* blobs :
+       std::array<const std::vector<JournalBlob>*, 2>{&encoded.blobs, &lastBlobs_}) {
+    for (const JournalBlob& blob : *blobs) {
+      if (!liveKeys.insert(blob.key).second) continue;
+      live.push_back(&blob);
+      liveSize += JournalBlobEntrySize(blob.bytes.size());
+      if (blobs == &encoded.blobs && !blobKeys_.contains(blob.key)) AppendJournalBlobEntry(added, blob);
+    }
+  }
+  if (added.empty() && blobFileSize_ != 0) return true;
+
+  // A new file, or one more than twice what the journals on disk and about to be written need: written
+  // anew whole, holding both, so that a kill before the journal is replaced leaves the old one whole.
+  if (blobFileSize_ == 0 || blobFileSize_ + added.size() > 2 * liveSize + 16 * 1024) {
+    std::vector<std::uint8_t> file = JournalBlobFileHeader();
+    for (const JournalBlob* blob : live) AppendJournalBlobEntry(file, *blob);
+    if (!WriteFileAtomically(localBlobPath_, file)) {
+      blobFileSize_ = 0;  // rewritten whole next time
+      return false;
+    }
+    blobKeys_ = std::move(liveKeys);
+    blobFileSize_ = file.size();
+    bytesWritten_ += static_cast<std::int64_t>(file.size());
+    return true;
+  }
+
+  // Appended after what was last written whole, so a torn earlier attempt is written over.
+  const int fd = ::open(localBlobPath_.c_str(), O_WRONLY | O_CLOEXEC);
+  bool ok = fd >= 0;
+  std::size_t done = 0;
+  while (ok && done < added.size()) {
+    const ssize_t n =
+        ::pwrite(fd, added.data() + done, added.size() - done, static_cast<off_t>(blobFileSize_ + done));
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) done += static_cast<std::size_t>(n);
+  }
+  ok = ok && ::fdatasync(fd) == 0;
+  if (fd >= 0) ::close(fd);
+  if (!ok) {
+    blobFileSize_ = 0;  // rewritten whole next time
+    return false;
+  }
+  for (const JournalBlob& blob : encoded.blobs) blobKeys_.insert(blob.key);
+  blobFileSize_ += added.size();
+  bytesWritten_ += static_cast<std::int64_t>(added.size());
+  return true;
 }
 
 }  // namespace pf

@@ -2,7 +2,8 @@
 //
 // Every running editor has a name of its own, journal-<pid>-<start time>-<n>, and holds an flock on
 // <name>.lock for as long as it runs; its journal is <name>.pfj, journals it was offered and set aside are
-// <name>.declined-<n>.pfj. A journal whose owner's lock can be taken belongs to a process that is no
+// <name>.declined-<n>.pfj. Each journal's blobs are in the file of its name with ".blobs" added, which
+// goes wherever the journal goes. A journal whose owner's lock can be taken belongs to a process that is no
 // longer running: that is the one test, so two editors never take each other's journals, and a reused
 // process number cannot be mistaken for the dead owner.
 #pragma once
@@ -19,6 +20,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 #include "model/profile.h"
@@ -32,6 +34,9 @@ QString JournalFolder(bool perUser, const QString& programFolder);
 
 // PICTOFORGE_NO_JOURNAL set to anything but "" or "0", or Journal=0 under [Recovery] in PF.ini.
 bool JournalTurnedOff(const ProfileFile& settings);
+
+// The blob file that belongs to a journal.
+QString JournalBlobPath(const QString& journalPath);
 
 // A journal left by a process that has ended.
 struct FoundJournal {
@@ -61,6 +66,8 @@ class JournalStore {
   QString setAside(const QString& path);
   // Renamed so that it is never offered again but stays for a person to look at.
   QString moveUnreadable(const QString& path);
+  // Removes a journal that has been restored or declined twice, with its blobs.
+  static void discard(const QString& path);
   // Gives up the locks takeOrphans took, removing the lock files of owners that left nothing else.
   void releaseOrphans();
   // The clean end: this process's journal, what it set aside and its lock file go.
@@ -79,8 +86,10 @@ class JournalStore {
 };
 
 // Keeps the journal up to date without getting in the user's way: changed() only notes the change; a
-// single-shot timer coalesces a burst into one snapshot a second later, and a worker thread encodes and
-// writes it with the atomic writer, skipping bytes identical to the last ones written.
+// single-shot timer coalesces a burst into one snapshot a second later, and a worker thread encodes it,
+// appends to the blob file the blobs it does not hold yet (flushed to disk), then replaces the journal
+// with the atomic writer, skipping a journal identical to the last one written. The blob file is
+// rewritten with only what is still needed once it holds about twice that.
 class JournalWriter final : public QObject {
   Q_OBJECT
  public:
@@ -118,7 +127,17 @@ class JournalWriter final : public QObject {
   std::optional<RecoveryState> pending_;
   bool busy_ = false;
   bool quit_ = false;
+  // Appends the blobs not written yet, or rewrites the file when it is mostly dead weight; false when
+  // the journal must not be replaced.
+  bool writeBlobs(const EncodedJournal& encoded);
+
+  std::string localBlobPath_;
   std::vector<std::uint8_t> lastWritten_;
+  // The blobs of the journal on disk: a rewrite keeps them until the new journal has replaced it.
+  std::vector<JournalBlob> lastBlobs_;
+  // What the blob file holds, up to where it was last written whole; 0 for no file.
+  std::unordered_set<std::uint64_t> blobKeys_;
+  std::size_t blobFileSize_ = 0;
   bool reportedFailure_ = false;
   std::atomic<std::int64_t> bytesWritten_{0};
   std::atomic<int> writes_{0};

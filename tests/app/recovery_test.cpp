@@ -23,6 +23,9 @@ class Recovery : public AppFixture {
  protected:
   QString journalFolder() { return folder.filePath(QStringLiteral("state")); }
   QStringList journals() { return QDir(journalFolder()).entryList({QStringLiteral("*.pfj")}, QDir::Files); }
+  QStringList blobFiles() {
+    return QDir(journalFolder()).entryList({QStringLiteral("*.blobs")}, QDir::Files);
+  }
 
   // A session with its journal, asking about what earlier ones left.
   void startJournal() {
@@ -185,6 +188,8 @@ TEST_F(Recovery, DeclinedOnceIsOfferedOnceMoreThenDiscarded) {
     EXPECT_EQ(questionsAsked(), 1);
     ASSERT_EQ(journals().size(), 1);
     EXPECT_TRUE(journals().first().contains(QStringLiteral(".declined")));
+    // Its blobs went with it.
+    EXPECT_EQ(blobFiles(), QStringList{journals().first() + QStringLiteral(".blobs")});
     EXPECT_EQ(HistoryLabel(state()), "-1/-1");  // nothing restored
     if (c.secondSessionEndsCleanly) {
       cleanEnd();
@@ -196,6 +201,7 @@ TEST_F(Recovery, DeclinedOnceIsOfferedOnceMoreThenDiscarded) {
       crash();
     }
     EXPECT_TRUE(journals().isEmpty());
+    EXPECT_TRUE(blobFiles().isEmpty());
 
     startAgain();
     EXPECT_EQ(questionsAsked(), c.secondSessionEndsCleanly ? 1 : 2);
@@ -210,18 +216,28 @@ TEST_F(Recovery, OnlyJournalsOfEndedProcessesAreOffered) {
   // Unreadable: kept under another name, never deleted and never offered.
   const QString garbage = QDir(journalFolder()).filePath(QStringLiteral("journal-1-1.pfj"));
   ASSERT_TRUE(WriteFileAtomically(LocalPath(garbage), std::vector<std::uint8_t>(100, 0x55)));
+  ASSERT_TRUE(WriteFileAtomically(LocalPath(JournalBlobPath(garbage)), std::vector<std::uint8_t>(10, 0x55)));
+  // Blobs whose journal an ended editor never wrote: nothing to offer, so they go.
+  const QString stray = QDir(journalFolder()).filePath(QStringLiteral("journal-2-2.pfj.blobs"));
+  ASSERT_TRUE(WriteFileAtomically(LocalPath(stray), std::vector<std::uint8_t>(10, 0x55)));
   // A journal of a running editor: its lock is held.
   QString problem;
   std::unique_ptr<JournalStore> running = JournalStore::open(journalFolder(), &problem);
   ASSERT_NE(running, nullptr) << problem.toStdString();
   RecoveryState work;
   work.picture = JournalPicture{};
-  ASSERT_TRUE(WriteFileAtomically(LocalPath(running->journalPath()), EncodeJournal(work)));
+  const EncodedJournal encoded = EncodeJournal(work);
+  ASSERT_TRUE(WriteFileAtomically(LocalPath(JournalBlobPath(running->journalPath())),
+                                  EncodeJournalBlobFile(encoded.blobs)));
+  ASSERT_TRUE(WriteFileAtomically(LocalPath(running->journalPath()), encoded.journal));
 
   startJournal();
   EXPECT_EQ(questionsAsked(), 0);
   EXPECT_TRUE(QFile::exists(garbage + QStringLiteral(".unreadable")));
+  EXPECT_TRUE(QFile::exists(JournalBlobPath(garbage + QStringLiteral(".unreadable"))));
+  EXPECT_FALSE(QFile::exists(stray));
   EXPECT_TRUE(QFile::exists(running->journalPath()));
+  EXPECT_TRUE(QFile::exists(JournalBlobPath(running->journalPath())));
 
   // Once that editor has gone, its journal is offered.
   running.reset();

@@ -44,6 +44,36 @@ RecoveryState SmallState(unsigned seed = 1) {
   return s;
 }
 
+// The journal and its blob file as the writer leaves them.
+struct Files {
+  std::vector<std::uint8_t> journal;
+  std::vector<std::uint8_t> blobs;
+};
+
+Files Encode(const RecoveryState& s) {
+  const EncodedJournal e = EncodeJournal(s);
+  return {e.journal, EncodeJournalBlobFile(e.blobs)};
+}
+
+JournalReadResult Decode(const Files& f) {
+  return DecodeJournal(f.journal, f.blobs);
+}
+
+std::size_t SectionCount(const RecoveryState& s) {
+  return (s.picture ? 1u : 0u) + (s.history ? 1u : 0u) + s.archives.size() + (s.fullColour ? 1u : 0u);
+}
+
+// Where each section of a journal starts and how long it is, header included.
+std::vector<std::pair<std::size_t, std::size_t>> Sections(const std::vector<std::uint8_t>& journal) {
+  std::vector<std::pair<std::size_t, std::size_t>> out;
+  for (std::size_t pos = 8; pos + 12 <= journal.size();) {
+    const std::size_t length = journal[pos + 4] | (journal[pos + 5] << 8) | (journal[pos + 6] << 16);
+    out.emplace_back(pos, 12 + length);
+    pos += 12 + length;
+  }
+  return out;
+}
+
 // Every section a damaged journal yields must be one that was written, unchanged.
 void ExpectOnlyWritten(const RecoveryState& got, const RecoveryState& written) {
   // Compared whole rather than printed: a mismatch would dump kilobytes.
@@ -78,76 +108,154 @@ TEST(RecoveryJournal, RoundTripsEveryKindOfSection) {
   for (auto& c : f.workArea) c = rng() & 0xFFFFFF;
   s.fullColour = f;
 
-  const std::vector<std::uint8_t> bytes = EncodeJournal(s);
-  const JournalReadResult r = DecodeJournal(bytes);
+  const Files files = Encode(s);
+  const JournalReadResult r = Decode(files);
   EXPECT_TRUE(r.recognised);
   EXPECT_EQ(r.droppedSections, 0);
   EXPECT_TRUE(r.state == s);
+  // The journal proper names what is large: a few kilobytes, however long the history.
+  EXPECT_LT(files.journal.size(), 4096u);
 
   // A pixel beyond the palette numbers keeps its record a byte a pixel, so it too reads back exactly.
   s.history->records[17].pixels[300] = 0x9C;
-  const std::vector<std::uint8_t> unpacked = EncodeJournal(s);
-  EXPECT_EQ(unpacked.size(), bytes.size() + std::size_t{kHistorySize} * kPackedSize);
-  EXPECT_TRUE(DecodeJournal(unpacked).state == s);
+  const Files unpacked = Encode(s);
+  EXPECT_EQ(unpacked.blobs.size(), files.blobs.size() + std::size_t{kPackedSize});
+  EXPECT_TRUE(Decode(unpacked).state == s);
+
+  // Whatever was set back to zero after an undo step, the snapshot reads back too.
+  s.history->snapshot.fill(0);
+  EXPECT_TRUE(Decode(Encode(s)).state == s);
 }
 
 TEST(RecoveryJournal, NotAJournalIsNotRecognised) {
-  std::vector<std::uint8_t> otherVersion = EncodeJournal(SmallState());
+  const Files small = Encode(SmallState());
+  std::vector<std::uint8_t> otherVersion = small.journal;
   otherVersion[4] = static_cast<std::uint8_t>(kJournalVersion + 1);
-  const std::vector<std::vector<std::uint8_t>> cases = {{},
-                                                        {'P', 'F', 'J'},
-                                                        {'P', 'F', 'J', 0x1A, 1, 0, 0},
-                                                        std::vector<std::uint8_t>(4096, 0xFF),
-                                                        otherVersion};
+  // The journal of the version before, which held everything itself.
+  std::vector<std::uint8_t> previousVersion = small.journal;
+  previousVersion[4] = 1;
+  const std::vector<std::vector<std::uint8_t>> cases = {
+      {},           {'P', 'F', 'J'}, {'P', 'F', 'J', 0x1A, 1, 0, 0}, std::vector<std::uint8_t>(4096, 0xFF),
+      otherVersion, previousVersion};
   for (const auto& bytes : cases) {
-    const JournalReadResult r = DecodeJournal(bytes);
+    const JournalReadResult r = DecodeJournal(bytes, small.blobs);
     EXPECT_FALSE(r.recognised) << bytes.size();
     EXPECT_TRUE(r.state.empty());
   }
   // The header alone is a journal with nothing in it.
-  const JournalReadResult empty = DecodeJournal(EncodeJournal({}));
+  const JournalReadResult empty = Decode(Encode({}));
   EXPECT_TRUE(empty.recognised);
   EXPECT_TRUE(empty.state.empty());
 }
 
 TEST(RecoveryJournal, TruncationAtEveryLengthYieldsOnlyWhatWasWritten) {
   const RecoveryState s = SmallState();
-  const std::vector<std::uint8_t> bytes = EncodeJournal(s);
-  std::size_t lastSections = 0;
-  for (std::size_t n = 0; n < bytes.size(); ++n) {
-    const JournalReadResult r = DecodeJournal(std::span(bytes).first(n));
-    ExpectOnlyWritten(r.state, s);
-    // A longer prefix never has fewer sections whole.
-    const std::size_t sections =
-        (r.state.picture ? 1u : 0u) + (r.state.history ? 1u : 0u) + r.state.archives.size();
-    EXPECT_GE(sections, lastSections) << n;
-    lastSections = sections;
-    if (::testing::Test::HasFailure()) FAIL() << "cut at " << n;
+  const Files files = Encode(s);
+  // Either file cut, the other whole: a torn journal or a torn blob file tail loses only what it held.
+  struct Case {
+    const char* what;
+    bool cutJournal;
+    std::size_t sectionsLeft;  // after the last cut
+  };
+  for (const Case c : {Case{"journal", true, 2}, Case{"blob file", false, 2}}) {
+    const std::vector<std::uint8_t>& cut = c.cutJournal ? files.journal : files.blobs;
+    std::size_t lastSections = 0;
+    for (std::size_t n = 0; n < cut.size(); ++n) {
+      const std::span<const std::uint8_t> part = std::span(cut).first(n);
+      const JournalReadResult r =
+          c.cutJournal ? DecodeJournal(part, files.blobs) : DecodeJournal(files.journal, part);
+      ExpectOnlyWritten(r.state, s);
+      // A longer prefix never has fewer sections whole.
+      const std::size_t sections = SectionCount(r.state);
+      EXPECT_GE(sections, lastSections) << n;
+      lastSections = sections;
+      if (::testing::Test::HasFailure()) FAIL() << c.what << " cut at " << n;
+    }
+    // Everything but the last section (the archive, its bytes the last blob) survives the last cut.
+    EXPECT_EQ(lastSections, c.sectionsLeft) << c.what;
   }
-  EXPECT_EQ(lastSections, 2u);  // everything but the last section survives the last cut
 }
 
 TEST(RecoveryJournal, BitFlipsDropTheirSectionAndKeepTheOthers) {
   const RecoveryState s = SmallState(3);
-  const std::vector<std::uint8_t> bytes = EncodeJournal(s);
-  for (std::size_t i = 0; i < bytes.size(); i += 5) {
-    std::vector<std::uint8_t> damaged = bytes;
-    damaged[i] ^= static_cast<std::uint8_t>(1u << (i % 8));
-    const JournalReadResult r = DecodeJournal(damaged);
-    ExpectOnlyWritten(r.state, s);
-    if (i >= 8 && r.recognised) {
-      // One damaged section at most, unless the flip hit a length and the walk stopped there.
-      EXPECT_GE(r.droppedSections, 1) << i;
+  const Files files = Encode(s);
+  for (const bool inJournal : {true, false}) {
+    const std::vector<std::uint8_t>& target = inJournal ? files.journal : files.blobs;
+    for (std::size_t i = 0; i < target.size(); i += inJournal ? 5 : 3) {
+      Files damaged = files;
+      (inJournal ? damaged.journal : damaged.blobs)[i] ^= static_cast<std::uint8_t>(1u << (i % 8));
+      const JournalReadResult r = Decode(damaged);
+      ExpectOnlyWritten(r.state, s);
+      if (i >= 8 && r.recognised) {
+        // One damaged section at most, unless the flip hit a length and the walk stopped there; a damaged
+        // blob costs the sections naming it or any blob after it.
+        EXPECT_GE(r.droppedSections, 1) << i;
+      }
+      if (::testing::Test::HasFailure()) FAIL() << (inJournal ? "journal" : "blob file") << " flip at " << i;
     }
-    if (::testing::Test::HasFailure()) FAIL() << "flip at " << i;
   }
-  // A flip in the middle of the history leaves the picture and the archive usable.
-  std::vector<std::uint8_t> damaged = bytes;
-  damaged[8 + 12 + 2300 + 12 + 500] ^= 0x10;
-  const JournalReadResult r = DecodeJournal(damaged);
+  // A flip in the history section leaves the picture and the archive usable.
+  const auto sections = Sections(files.journal);
+  ASSERT_EQ(sections.size(), 3u);
+  Files damaged = files;
+  damaged.journal[sections[1].first + sections[1].second - 3] ^= 0x10;
+  const JournalReadResult r = Decode(damaged);
   EXPECT_TRUE(r.state.picture == s.picture);
   EXPECT_FALSE(r.state.history);
   EXPECT_TRUE(r.state.archives == s.archives);
+}
+
+TEST(RecoveryJournal, ASectionWhoseBlobIsMissingOrAlteredIsDroppedAlone) {
+  const RecoveryState s = SmallState(4);
+  const EncodedJournal e = EncodeJournal(s);
+  const std::uint64_t archiveKey = JournalBlobKey(s.archives[0].bytes);
+  const std::uint64_t gridKey = JournalBlobKey(s.picture->maskGrid);
+  struct Case {
+    const char* what;
+    std::uint64_t key;
+    bool alter;  // the bytes changed but the entry well formed: they no longer match the key
+    bool picture, history, archive;
+  };
+  const Case cases[] = {
+      {"archive missing", archiveKey, false, true, true, false},
+      {"archive altered", archiveKey, true, true, true, false},
+      {"mask grid missing", gridKey, false, false, true, true},
+      {"mask grid altered", gridKey, true, false, true, true},
+  };
+  for (const Case& c : cases) {
+    std::vector<JournalBlob> blobs = e.blobs;
+    const auto it =
+        std::find_if(blobs.begin(), blobs.end(), [&](const JournalBlob& b) { return b.key == c.key; });
+    ASSERT_NE(it, blobs.end()) << c.what;
+    if (c.alter) {
+      it->bytes[7] ^= 1;
+    } else {
+      blobs.erase(it);
+    }
+    const JournalReadResult r = DecodeJournal(e.journal, EncodeJournalBlobFile(blobs));
+    EXPECT_EQ(r.droppedSections, 1) << c.what;
+    EXPECT_EQ(r.state.picture.has_value(), c.picture) << c.what;
+    EXPECT_EQ(r.state.history.has_value(), c.history) << c.what;
+    EXPECT_EQ(r.state.archives.size(), c.archive ? 1u : 0u) << c.what;
+    ExpectOnlyWritten(r.state, s);
+  }
+  // Any one blob gone costs at least one section, never anything not written.
+  for (std::size_t i = 0; i < e.blobs.size(); ++i) {
+    std::vector<JournalBlob> blobs = e.blobs;
+    blobs.erase(blobs.begin() + static_cast<std::ptrdiff_t>(i));
+    const JournalReadResult r = DecodeJournal(e.journal, EncodeJournalBlobFile(blobs));
+    EXPECT_GE(r.droppedSections, 1) << i;
+    ExpectOnlyWritten(r.state, s);
+  }
+  // No blob file at all, or one of another version: only what the journal holds itself, which is nothing.
+  std::vector<std::uint8_t> otherVersion = EncodeJournalBlobFile(e.blobs);
+  otherVersion[4] ^= 2;
+  for (const std::vector<std::uint8_t>& blobFile : {std::vector<std::uint8_t>{}, otherVersion}) {
+    const JournalReadResult r = DecodeJournal(e.journal, blobFile);
+    EXPECT_TRUE(r.recognised);
+    EXPECT_TRUE(r.state.empty());
+    EXPECT_EQ(r.droppedSections, 3);
+  }
 }
 
 TEST(RecoveryJournal, SectionsThatCannotBeTheProgramsAreDropped) {
@@ -176,7 +284,7 @@ TEST(RecoveryJournal, SectionsThatCannotBeTheProgramsAreDropped) {
   for (const Case& c : cases) {
     RecoveryState s = SmallState();
     c.spoil(s);
-    const JournalReadResult r = DecodeJournal(EncodeJournal(s));
+    const JournalReadResult r = Decode(Encode(s));
     EXPECT_EQ(r.droppedSections, 1) << c.what;
     ExpectOnlyWritten(r.state, SmallState());
   }
