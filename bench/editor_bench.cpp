@@ -93,6 +93,32 @@ void JournalEncodeAndWrite(benchmark::State& state) {
 }
 BENCHMARK(JournalEncodeAndWrite)->Unit(benchmark::kMillisecond);
 
+// What a minute of steady typing writes: a full history and five archives, 60 changes a second apart,
+// each adding an undo record and followed by the journal's write.
+void JournalTypingMinute(benchmark::State& state) {
+  JournalledProgram j;
+  pf::SessionJournal journal(*j.p.app, j.p.folder.filePath(QStringLiteral("state")));
+  journal.offerAndStart();
+  journal.writer()->writeNow();
+  const std::int64_t first = journal.writer()->bytesWritten();
+  int digit = 0;
+  std::int64_t firstMinute = -1;
+  for (auto _ : state) {
+    for (int change = 0; change < 60; ++change) {
+      j.p.ic->Form_KeyDown(48 + (digit++ % 10), 0);
+      j.p.ic->MoveCaret(j.p.ic->CX + 8, j.p.ic->CY);
+      journal.writer()->writeNow();
+    }
+    if (firstMinute < 0) firstMinute = journal.writer()->bytesWritten() - first;
+  }
+  state.counters["first_write_bytes"] = static_cast<double>(first);
+  state.counters["first_minute_bytes"] = static_cast<double>(firstMinute);
+  state.counters["bytes_per_minute"] =
+      static_cast<double>(journal.writer()->bytesWritten() - first) / static_cast<double>(state.iterations());
+  journal.end();
+}
+BENCHMARK(JournalTypingMinute)->Iterations(10)->Unit(benchmark::kMillisecond);
+
 // Taking the picture into an archive slot, without and with the journal's notice of it.
 void ArchiveTake(benchmark::State& state) {
   Program p;

@@ -297,9 +297,10 @@ bool JournalWriter::writeBlobs(const EncodedJournal& encoded) {
   }
   if (added.empty() && blobFileSize_ != 0) return true;
 
-  // A new file, or one more than twice what the journals on disk and about to be written need: written
-  // anew whole, holding both, so that a kill before the journal is replaced leaves the old one whole.
-  if (blobFileSize_ == 0 || blobFileSize_ + added.size() > 2 * liveSize + 16 * 1024) {
+  // A new file, or one more than twice what the journals on disk and about to be written need (and a
+  // quarter megabyte more, so that a small one is not rewritten every few changes): written anew whole,
+  // holding both, so that a kill before the journal is replaced leaves the old one whole.
+  if (blobFileSize_ == 0 || blobFileSize_ + added.size() > 2 * liveSize + kBlobFileSlack) {
     std::vector<std::uint8_t> file = JournalBlobFileHeader();
     for (const JournalBlob* blob : live) AppendJournalBlobEntry(file, *blob);
     if (!WriteFileAtomically(localBlobPath_, file)) {

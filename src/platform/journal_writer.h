@@ -38,6 +38,9 @@ bool JournalTurnedOff(const ProfileFile& settings);
 // The blob file that belongs to a journal.
 QString JournalBlobPath(const QString& journalPath);
 
+// What the blob file may hold beyond twice what is still named before it is rewritten.
+inline constexpr std::size_t kBlobFileSlack = 256 * 1024;
+
 // A journal left by a process that has ended.
 struct FoundJournal {
   QString path;
