@@ -10,13 +10,25 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdint>
+#include <fstream>
 #include <memory>
+#include <string>
 
 #include "app/app.h"
 #include "editor/main_window.h"
 #include "platform/fonts.h"
 
 namespace pf::bench {
+
+// A figure of this process's /proc status in MiB, such as "VmHWM" (the peak resident size); 0 if absent.
+inline double StatusMiB(const char* key) {
+  std::ifstream status("/proc/self/status");
+  const std::string prefix = std::string(key) + ":";
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind(prefix, 0) == 0) return std::stod(line.substr(prefix.size())) / 1024.0;
+  }
+  return 0;
+}
 
 struct Program {
   QTemporaryDir folder;

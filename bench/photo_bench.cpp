@@ -22,17 +22,9 @@
 namespace {
 
 using pf::bench::Program;
+using pf::bench::StatusMiB;
 
 const QSize kShown(480, 320);
-
-double StatusMiB(const char* key) {
-  std::ifstream status("/proc/self/status");
-  const std::string prefix = std::string(key) + ":";
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind(prefix, 0) == 0) return std::stod(line.substr(prefix.size())) / 1024.0;
-  }
-  return 0;
-}
 
 // How far the peak resident size rises above the current one while `work` runs. The kernel lets a
 // process reset its own peak, so each figure stands alone rather than behind the largest before it.

@@ -19,14 +19,7 @@
 
 namespace {
 
-double StatusMiB(const char* key) {
-  std::ifstream status("/proc/self/status");
-  const std::string prefix = std::string(key) + ":";
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind(prefix, 0) == 0) return std::stod(line.substr(prefix.size())) / 1024.0;
-  }
-  return 0;
-}
+using pf::bench::StatusMiB;
 
 // A smooth gradient with a little noise, written in bands so that making it costs little memory.
 QString MakePhoto(const QTemporaryDir& dir) {
