@@ -18,3 +18,16 @@ pf_private_x() {
   export DISPLAY=":$(cat "$work/display")"
   export QT_QPA_PLATFORM=xcb
 }
+
+# pf_wait_for_window TITLE_REGEX [newest]: prints the id of a visible window whose title matches, waiting
+# up to ten seconds; the first one found, or with "newest" the one mapped last. Prints nothing in time.
+pf_wait_for_window() {
+  local id="" pick="head"
+  [ "${2:-}" = newest ] && pick="tail"
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | "$pick" -n 1 || true)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  echo "$id"
+}

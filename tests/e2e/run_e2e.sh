@@ -31,17 +31,7 @@ fail() {
   exit 1
 }
 
-wait_for_window() {  # NAME: prints the id of the visible window whose title matches
-  local id=""
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-    [ -n "$id" ] && break
-    sleep 0.1
-  done
-  echo "$id"
-}
-
-wid=$(wait_for_window '^Pictoforge$')
+wid=$(pf_wait_for_window '^Pictoforge$')
 [ -n "$wid" ] || fail "no window titled Pictoforge appeared"
 sleep 1
 xdotool windowfocus --sync "$wid" 2>/dev/null || fail "could not focus the window"
@@ -90,7 +80,7 @@ open(sys.argv[1], "wb").write(data)
 PY
 xdotool windowfocus --sync "$wid" 2>/dev/null || fail "could not focus the window again"
 xdotool key alt+a
-archive=$(wait_for_window '保管庫　1')
+archive=$(pf_wait_for_window '保管庫　1')
 [ -n "$archive" ] || fail "no archive window appeared"
 sleep 0.5
 import -window "$archive" "$work/archive.png"
@@ -135,13 +125,13 @@ xdotool key Down Down Return
 sleep 1
 xdotool type --delay 20 "$work/mine.wrk"
 xdotool key Return
-[ -n "$(wait_for_window 'mine.wrk')" ] || fail "the archive did not open mine.wrk"
+[ -n "$(pf_wait_for_window 'mine.wrk')" ] || fail "the archive did not open mine.wrk"
 xdotool windowmove "$archive" 520 300
 xdotool windowmove "$wid" 40 20
 sleep 0.5
 xdotool windowfocus --sync "$wid" 2>/dev/null || fail "could not focus the editor for W"
 xdotool key w
-settings=$(wait_for_window '画面設定フォーム')
+settings=$(pf_wait_for_window '画面設定フォーム')
 [ -n "$settings" ] || fail "W did not open the screen setting window"
 sleep 0.5
 xdotool mousemove --window "$settings" 20 10 click 1
@@ -157,20 +147,20 @@ kill -0 "$app_pid" 2>/dev/null && fail "終了 did not end the program"
 app_pid=""
 "$work/pictoforge" >>"$work/app.log" 2>&1 &
 app_pid=$!
-wid=$(wait_for_window '^Pictoforge$')
+wid=$(pf_wait_for_window '^Pictoforge$')
 [ -n "$wid" ] || fail "the editor did not start again"
-[ -n "$(wait_for_window '保管庫　1')" ] || fail "the start-up layout did not reopen the archive"
+[ -n "$(pf_wait_for_window '保管庫　1')" ] || fail "the start-up layout did not reopen the archive"
 sleep 1
 xdotool windowfocus --sync "$wid" 2>/dev/null || fail "could not focus the restarted editor"
 xdotool key w
-settings=$(wait_for_window '画面設定フォーム')
+settings=$(pf_wait_for_window '画面設定フォーム')
 [ -n "$settings" ] || fail "W did not open the screen setting window after the restart"
 sleep 0.5
 xdotool windowfocus --sync "$settings" 2>/dev/null || true
 xdotool key 1
 window_gone '画面設定フォーム' || fail "the key 1 did not load pattern 1"
 sleep 1
-archive=$(wait_for_window '保管庫　1')
+archive=$(pf_wait_for_window '保管庫　1')
 [ -n "$archive" ] || fail "loading pattern 1 did not reopen the archive"
 [ "$(position_of "$archive")" = "520 300" ] || fail "the archive is at $(position_of "$archive"), not 520 300"
 [ "$(position_of "$wid")" = "40 20" ] || fail "the editor is at $(position_of "$wid"), not 40 20"

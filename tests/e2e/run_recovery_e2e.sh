@@ -29,15 +29,6 @@ fail() {
   cat "$work/app.log" >&2 || true
   exit 1
 }
-wait_for_window() {  # NAME: prints the id of the visible window whose title matches
-  local id=""
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-    [ -n "$id" ] && break
-    sleep 0.1
-  done
-  echo "$id"
-}
 height_of() {  # ID
   xdotool getwindowgeometry "$1" | awk '/Geometry:/ { split($2, g, "x"); print g[2] }'
 }
@@ -58,7 +49,7 @@ answer_save_dialog() {  # PATH
 
 "$work/pictoforge" >"$work/app.log" 2>&1 &
 app_pid=$!
-wid=$(wait_for_window '^Pictoforge$')
+wid=$(pf_wait_for_window '^Pictoforge$')
 [ -n "$wid" ] || fail "no window titled Pictoforge appeared"
 sleep 1
 xdotool windowfocus --sync "$wid" 2>/dev/null || fail "could not focus the editor"
@@ -71,7 +62,7 @@ counter_shot() {  # FILE: the undo counter (Label4, client 390,545, 80 x 20) of 
 }
 # The archive (保管庫(&A)); a right double click on slot 1 takes the picture into it.
 xdotool key alt+a
-archive=$(wait_for_window '保管庫　1')
+archive=$(pf_wait_for_window '保管庫　1')
 [ -n "$archive" ] || fail "no archive window appeared"
 sleep 0.5
 menu_height=$(( $(height_of "$archive") - 328 ))
@@ -112,7 +103,7 @@ sleep 0.5
 [ -n "${PF_E2E_SHOTS:-}" ] && import -window "$box" "$PF_E2E_SHOTS/question.png"
 xdotool windowfocus --sync "$box" 2>/dev/null || true
 xdotool key Return  # はい is the default button
-restored=$(wait_for_window '保管庫　1 \*')
+restored=$(pf_wait_for_window '保管庫　1 \*')
 [ -n "$restored" ] || fail "the archive did not come back marked unsaved"
 wid=$(xdotool search --onlyvisible --name '^Pictoforge$' | head -n 1)
 xdotool windowmove "$restored" 600 0
@@ -154,7 +145,7 @@ sleep 0.5
 xdotool key Down Down Down Return
 answer_save_dialog "$work/after.wrk" || fail "the restored archive could not be saved"
 sleep 0.5
-[ -n "$(wait_for_window '^保管庫　1$')" ] || fail "saving did not clear the unsaved mark"
+[ -n "$(pf_wait_for_window '^保管庫　1$')" ] || fail "saving did not clear the unsaved mark"
 
 /usr/bin/python3 - "$work" <<'PY' || fail "the restored work is not what was typed"
 import sys
