@@ -13,19 +13,12 @@ batch=50
 
 work=$(mktemp -d)
 chmod 700 "$work"
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../scripts/lib/private_x.sh"
+trap pf_end_session EXIT
 
 cp "$build/pictoforge" "$work/pictoforge"
 cp "$build/Pal.pal" "$work/Pal.pal"
 
-source "$(dirname "$0")/../scripts/lib/private_x.sh"
 pf_private_x "$work"
 
 cpu() {  # nanoseconds on the CPU of all the program's threads

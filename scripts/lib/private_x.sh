@@ -1,6 +1,17 @@
 # Sourced by every script that runs the real program under a private X server (the e2e tests, the package
 # test, the benchmarks, the screenshots).
 #
+xvfb_pid=""
+app_pid=""
+
+# pf_end_session: for `trap pf_end_session EXIT`; stops the program ($app_pid) and the X server and removes
+# the folder $work.
+pf_end_session() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+
 # pf_private_x WORK [SCREEN]: starts Xvfb, sets xvfb_pid, DISPLAY and QT_QPA_PLATFORM=xcb, and gives what
 # runs from here a channel folder, home, settings and state of WORK's own, so that other editors on the
 # machine neither answer it nor see its files. The caller kills xvfb_pid when it is done.

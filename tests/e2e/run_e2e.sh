@@ -6,20 +6,13 @@ binary=$1
 here=$(cd "$(dirname "$0")" && pwd)
 
 work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$here/../../scripts/lib/private_x.sh"
+trap pf_end_session EXIT
 
 # The program folder is the executable's folder: give it its own, with the shipped palette file.
 cp "$binary" "$work/pictoforge"
 cp "$(dirname "$binary")/Pal.pal" "$work/Pal.pal"
 
-source "$here/../../scripts/lib/private_x.sh"
 pf_private_x "$work"
 
 "$work/pictoforge" >"$work/app.log" 2>&1 &
