@@ -38,10 +38,7 @@ QString IC::askFileName(const QString& key, const QString& filter) {
 QString IC::askSaveName(const QString& key, const QString& filter, const QString& extension) {
   FileDialogOptions options = dialogOptions();
   options.filter = filter;
-  options.initialFolder = QString::fromStdString(lastFolder(app().settings, key.toStdString()));
-  options.askOverwrite = true;
-  options.pathMustExist = true;
-  return AskSaveName(app().ui, this, options, extension).value_or(QString());
+  return askSaveFile(key.toLatin1().constData(), options, extension).value_or(QString());
 }
 
 void IC::rememberFolder(const QString& key, const QString& path) {
