@@ -68,6 +68,7 @@ void IC::openFileName() {
     UnpackMask(First(S.IconMask, kMaskSize), S.MaskGrid);
     RedisplayAll(0);
     afterLoad(true);
+    noteSaved();
   } else if (FileName.contains(QLatin1String(".bmp"), Qt::CaseInsensitive)) {
     BitmapFileName = FileName;
     // A rejected bitmap must not leave the icon with a black palette behind the unchanged picture.
@@ -87,6 +88,7 @@ void IC::openFileName() {
     UnpackPixels32(First(PackedPixels, kPackedSize), S.IconPixels);
     RedisplayAll(1);
     afterLoad(false);
+    noteSaved();
   } else {
     app().ui.message(this, QStringLiteral("読み込めるデータではありません。"));
   }
@@ -126,6 +128,8 @@ void IC::mnuSAVE_Click() {
   if (!WriteIcon32(LocalPath(FileName), S.IconPalette, First(PackedPixels, kPackedSize),
                    First(S.IconMask, kMaskSize))) {
     app().ui.message(this, kCannotOpen);
+  } else {
+    noteSaved();
   }
   rememberFolder(QStringLiteral("LoadIcon"), FileName);
 }
@@ -140,6 +144,8 @@ void IC::mnuFBSAVE_Click() {
   if (WriteBitmapFile(LocalPath(BitmapFileName), First(PackedPixels, kPackedSize), S.BitmapWidth,
                       S.BitmapHeight, S.IconPalette) != 0) {
     app().ui.message(this, QStringLiteral("SAVEできませんでした。"));
+  } else {
+    noteSaved();
   }
   rememberFolder(QStringLiteral("LoadBitmap"), BitmapFileName);
 }
@@ -156,6 +162,7 @@ void IC::mnuHexLoad_Click() {
   }
   RedisplayAll(0);
   afterLoad(true);
+  noteSaved();
   rememberFolder(QStringLiteral("FavIcon"), FileName);
 }
 
@@ -166,6 +173,8 @@ void IC::mnuHexIcon_Click() {
   if (!WriteIcon16(LocalPath(FileName), First(S.IconPixels, kPixelCount), S.IconPalette,
                    Opaque ? -1 : S.TransparentIndex)) {
     app().ui.message(this, kCannotOpen);
+  } else {
+    noteSaved();
   }
   rememberFolder(QStringLiteral("FavIconSave"), FileName);
 }
@@ -194,10 +203,15 @@ void IC::MessageHookProc(const ChannelMessage& message) {
 }
 
 void IC::ShowRestoredWork() {
-  // The history came back with its snapshot, so this redisplay stores no record of its own.
+  // The history came back as it was, snapshot and all: this redisplay stores nothing, so the counter,
+  // the records and what 戻す and 進む reach are as before (after a step back the snapshot is blank,
+  // and a recording redisplay would copy the record on screen over the next one).
+  SkipHistoryOnce = true;
   RedisplayAll(1);
   updateHistoryLabel();
   afterLoad(true);
+  // Work that came back has not been saved.
+  savedPicture_.reset();
   if (FileName.isEmpty()) setStatusPanel(2, QStringLiteral("New"));
   setStatusPanel(3, QStringLiteral("透明色=%1").arg(S.TransparentIndex));
 }
@@ -246,6 +260,7 @@ void IC::LoadExchangeFile() {
   UnpackMask(First(S.IconMask, kMaskSize), S.MaskGrid);
   RedisplayAll(1);
   DrawPalettePanel();
+  noteSaved();
 }
 
 }  // namespace pf
