@@ -141,7 +141,8 @@ void RestoreEditor(App& app, const RecoveryState& state) {
   ic->ShowRestoredWork();
 }
 
-// "保管庫　", "フルカラー保管庫　", "マスク保管庫　": what the caption of an archive of this kind starts with.
+// "保管庫　", "フルカラー保管庫　", "マスク保管庫　": what the caption of an archive of this kind starts
+// with.
 QString CaptionBase(JournalArchiveKind kind) {
   switch (kind) {
     case JournalArchiveKind::FullColour:
@@ -197,8 +198,9 @@ QString RecoveryQuestionText(const RecoveryState& work, const QDateTime& lastCha
   QString text = QString::fromUtf8(kRecoveryQuestion);
   text += u'\n' + WhenChanged(lastChanged, now) + QStringLiteral(" の作業: ") + JoinParts(parts);
   text += offeredBefore ? QStringLiteral("\n「いいえ」を選ぶと、この作業は破棄されます。")
-                        : QStringLiteral("\n「いいえ」を選ぶと、この作業は残しておき、次の起動でもう一度だけ尋ねます"
-                                         "（そのときも「いいえ」なら破棄されます）。");
+                        : QStringLiteral(
+                              "\n「いいえ」を選ぶと、この作業は残しておき、次の起動でもう一度だけ尋ねます"
+                              "（そのときも「いいえ」なら破棄されます）。");
   return text;
 }
 
@@ -208,8 +210,9 @@ QString RecoveryLossText(const std::vector<JournalLoss>& lost, bool restFollows,
     const QString name = LossName(loss);
     if (!names.contains(name)) names << name;
   }
-  QString text = restFollows ? QStringLiteral("前回の作業の記録が一部壊れていたため、次のものは復元できませんでした: ")
-                             : QStringLiteral("前回の作業の記録が壊れていたため、復元できませんでした: ");
+  QString text =
+      restFollows ? QStringLiteral("前回の作業の記録が一部壊れていたため、次のものは復元できませんでした: ")
+                  : QStringLiteral("前回の作業の記録が壊れていたため、復元できませんでした: ");
   text += names.join(u'、') + u'。';
   if (restFollows) text += QStringLiteral("\nそのほかは復元しました。");
   text += keptAs.isEmpty() ? QStringLiteral("\n壊れた記録は消さずに残してあります。")
