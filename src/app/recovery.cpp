@@ -313,6 +313,9 @@ SessionJournal::~SessionJournal() {
 
 bool SessionJournal::offerAndStart() {
   if (!store_) return false;
+  // Files handed over meanwhile open after the answers, over what came back.
+  IC* ic = app_.mainWindow();
+  if (ic) ic->holdHandedFiles(true);
   bool restored = false;
   for (const FoundJournal& found : store_->takeOrphans()) {
     const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(LocalPath(found.path));
@@ -353,6 +356,7 @@ bool SessionJournal::offerAndStart() {
     }
   }
   store_->releaseOrphans();
+  if (ic) ic->holdHandedFiles(false);
   app_.setWorkChangedHandler([w = writer_.get()] { w->changed(); });
   // Whatever the start-up opened before now.
   writer_->changed();

@@ -12,6 +12,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "model/image_ops.h"
@@ -109,6 +110,8 @@ class IC final : public Form, public CaretWindow, public EditorLink {
 
   // Processes the last message the hook recorded.
   void GetICOFromIFM();
+  // While held, files handed over through the channel wait; letting go opens them in the order they came.
+  void holdHandedFiles(bool hold);
   void LoadExchangeFile();
   // What the message protocol has collected so far.
   const QString& receivedFileName() const { return ReceivedFileName; }
@@ -233,12 +236,16 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   void InstallMessageHook();
   void RemoveMessageHook();
   void MessageHookProc(const ChannelMessage& message);
+  // Opens the file the channel named, a picture file or an exchange file, and shows the editor.
+  void takeHandedFile(int kind);
 
   SharedState& S;
   QString BitmapFileName;
   QString ReceivedFileName;
   ChannelMessage lastMessage_;
   std::unique_ptr<MessageChannel> channel_;
+  bool holdingHandedFiles_ = false;
+  std::vector<std::pair<int, QString>> heldHandedFiles_;
   int CurColumn = 0;
   int CurRow = 0;
   int CurPixelIndex = 31 * 32;

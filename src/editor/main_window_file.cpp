@@ -228,19 +228,39 @@ void IC::GetICOFromIFM() {
       break;
     }
     case 812:
-      // `pictoforge FILE` hands over a picture file to open; other senders an exchange file.
-      if (lastMessage_.wParam == kNameIsPictureFile) {
-        AutoFileOpen(ReceivedFileName);
-      } else {
-        LoadExchangeFile();
+      // While the recovery question shows, a file handed over waits for the answer: はい would replace it.
+      if (holdingHandedFiles_) {
+        heldHandedFiles_.emplace_back(lastMessage_.wParam, ReceivedFileName);
+        break;
       }
-      // The sender has been told the file arrived: it must be seen, also while the full colour part or
-      // a layout keeps the editor hidden (their windows stay open).
-      showHandedOver();
+      takeHandedFile(lastMessage_.wParam);
       break;
     default:
       break;
   }
+}
+
+void IC::takeHandedFile(int kind) {
+  // `pictoforge FILE` hands over a picture file to open; other senders an exchange file.
+  if (kind == kNameIsPictureFile) {
+    AutoFileOpen(ReceivedFileName);
+  } else {
+    LoadExchangeFile();
+  }
+  // The sender has been told the file arrived: it must be seen, also while the full colour part or a
+  // layout keeps the editor hidden (their windows stay open).
+  showHandedOver();
+}
+
+void IC::holdHandedFiles(bool hold) {
+  holdingHandedFiles_ = hold;
+  if (hold) return;
+  const std::vector<std::pair<int, QString>> held = std::exchange(heldHandedFiles_, {});
+  for (const auto& [kind, name] : held) {
+    ReceivedFileName = name;
+    takeHandedFile(kind);
+  }
+  if (!held.empty()) app().workChanged();
 }
 
 void IC::LoadExchangeFile() {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalSocket>
 #include <QPushButton>
 #include <algorithm>
 #include <functional>
@@ -17,6 +18,7 @@
 #include "model/file_io.h"
 #include "model/history.h"
 #include "model/work_file.h"
+#include "platform/file_name_sender.h"
 #include "platform/local_path.h"
 #include "support/app_fixture.h"
 
@@ -380,6 +382,73 @@ TEST_F(Recovery, AFileNamedAtStartOpensAfterTheAnswer) {
     }
     crash();
   }
+}
+
+// Answers from a ScriptedUi, after another program has handed the editor a file during each question.
+class HandingOverUi final : public Ui {
+ public:
+  void message(QWidget* p, const QString& text) override { scripted.message(p, text); }
+  bool askYesNo(QWidget* parent, const QString& text) override {
+    QLocalSocket socket;
+    socket.connectToServer(channel);
+    if (socket.waitForConnected(2000)) {
+      socket.write(FileNameMessages(file, kNameIsPictureFile));
+      socket.waitForBytesWritten(2000);
+      socket.disconnectFromServer();
+    }
+    // The question's own event loop lets the channel's messages through.
+    for (int i = 0; i < 50; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return scripted.askYesNo(parent, text);
+  }
+  std::optional<QString> inputBox(QWidget* p, const QString& prompt, const QString& title,
+                                  const QString& defaultText) override {
+    return scripted.inputBox(p, prompt, title, defaultText);
+  }
+  std::optional<QString> openFile(QWidget* p, const FileDialogOptions& o) override {
+    return scripted.openFile(p, o);
+  }
+  std::optional<QString> saveFile(QWidget* p, const FileDialogOptions& o) override {
+    return scripted.saveFile(p, o);
+  }
+  std::optional<ColorRef> chooseColour(QWidget* p, ColorRef initial) override {
+    return scripted.chooseColour(p, initial);
+  }
+  std::optional<QFont> chooseFont(QWidget* p, const QFont& initial) override {
+    return scripted.chooseFont(p, initial);
+  }
+  ScriptedUi scripted;
+  QString channel;
+  QString file;
+};
+
+TEST_F(Recovery, AFileHandedOverDuringTheQuestionOpensAfterTheAnswer) {
+  setPixel(0, 0, 5);
+  const QString handed = folder.filePath(QStringLiteral("handed.ico"));
+  ui.fileAnswers = {handed};
+  trigger("mnuSAVE");
+  startJournal();
+  typeTenDigits();
+  journal->writer()->writeNow();
+  crash();
+
+  HandingOverUi handing;
+  handing.channel = folder.filePath(QStringLiteral("channel.sock"));
+  handing.file = handed;
+  handing.scripted.yesNoAnswers = {true};
+  app = std::make_unique<App>(handing, folder.path(), handing.channel);
+  ic = app->start();
+  if (!ic->wasActivated()) ic->activate();
+  ASSERT_TRUE(ic->isListening());
+  journal = std::make_unique<SessionJournal>(*app, journalFolder());
+  EXPECT_TRUE(journal->offerAndStart());
+  EXPECT_EQ(handing.scripted.requests.size(), 1u);
+  EXPECT_EQ(ic->FileName, handed);
+  EXPECT_EQ(pixel(0, 0), 5);
+  EXPECT_EQ(pixel(1, 0), 0);
+  EXPECT_EQ(HistoryLabel(state()), "10/10");  // the restored nine, and the file one 戻す after them
+  press(0);
+  EXPECT_EQ(pixel(1, 0), 2);
+  crash();
 }
 
 TEST_F(Recovery, ADamagedJournalSaysWhatIsLostAndIsKept) {
