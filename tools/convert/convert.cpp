@@ -211,7 +211,7 @@ constexpr OptionSpec kOptions[] = {
        if (!x || !y || !ok || !std::isfinite(scale) || scale <= 0 || scale > 1)
          return NotAllowed("--crop", v);
        // Bounded here, so that no sum made of them later can overflow.
-       if (std::abs(*x) > kMaxCropPointer || std::abs(*y) > kMaxCropPointer) {
+       if (*x < -kMaxCropPointer || *x > kMaxCropPointer || *y < -kMaxCropPointer || *y > kMaxCropPointer) {
          return QStringLiteral("--crop: X and Y lie from -%1 to %1").arg(kMaxCropPointer);
        }
        o.placement = Crop{*x, *y, scale};

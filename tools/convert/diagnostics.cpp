@@ -61,8 +61,11 @@ DiagnosticsCapture::~DiagnosticsCapture() {
 
 void DiagnosticsCapture::add(const QString& line) {
   QString text = line.trimmed();
-  // libpng's warnings (an odd colour profile, say) leave the picture whole.
-  if (text.startsWith(QLatin1String("libpng warning:"))) return;
+  // libpng's warnings (an odd colour profile, say) leave the picture whole, and so do the JPEG decoder's
+  // about stray bytes between its markers, which many cameras write.
+  if (text.startsWith(QLatin1String("libpng warning:")) ||
+      text.contains(QLatin1String("extraneous bytes before marker")))
+    return;
   const QLatin1String error("libpng error:");
   if (text.startsWith(error)) text = text.mid(error.size()).trimmed();
   if (text.isEmpty()) return;

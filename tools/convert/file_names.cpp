@@ -78,10 +78,8 @@ QString Shown(const QString& name) {
   for (qsizetype i = 0; i < name.size(); ++i) {
     const char16_t c = name[i].unicode();
     if (c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF && !(i > 0 && name[i - 1].isHighSurrogate())) {
-      out += QStringLiteral("\\x%1")
-                 .arg(c - kEscapeBase, 2, 16, QLatin1Char('0'))
-                 .toUpper()
-                 .replace(QLatin1String("\\X"), QLatin1String("\\x"));
+      out += QStringLiteral("\\x") +
+             QString::number(c - kEscapeBase, 16).toUpper().rightJustified(2, QLatin1Char('0'));
     } else {
       out += name[i];
     }
