@@ -92,7 +92,12 @@ PictureStatus LoadPicture(const QString& path, const QByteArray* data, int image
   if (!data && !QFileInfo(path).isFile()) return PictureStatus::Unreadable;
   // The toolkit's own limit on one decode (128 MiB by default) lies below the pixels this program decodes
   // whole; the limits above are what bound the memory. Eight bytes a pixel leaves room for 16-bit PNGs.
-  QImageReader::setAllocationLimit(static_cast<int>(kMaxDecodedPixels * 8 / (1024 * 1024)));
+  // Set once, before the first reader of any thread looks at it.
+  static const bool limitSet = [] {
+    QImageReader::setAllocationLimit(static_cast<int>(kMaxDecodedPixels * 8 / (1024 * 1024)));
+    return true;
+  }();
+  (void)limitSet;
   Photo opened;
   opened.path_ = path;
   if (data) opened.data_ = *data;

@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <algorithm>
