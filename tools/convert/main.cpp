@@ -45,10 +45,15 @@ int main(int argc, char** argv) {
   InstallDiagnosticsCapture();
   FILE* const out = MessageStream();
   // Handled by the thread below only; every thread started from here on inherits the blocked set.
+  // A signal the caller ignores (SIGINT for a job the shell started in the background, under nohup) stays
+  // ignored: blocked, it would otherwise be kept for the thread instead of discarded.
   sigset_t stopSignals;
   sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGINT);
-  sigaddset(&stopSignals, SIGTERM);
+  for (const int signal : {SIGINT, SIGTERM}) {
+    struct sigaction current {};
+    if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler != SIG_IGN)
+      sigaddset(&stopSignals, signal);
+  }
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
   QCoreApplication app(argc, argv);
