@@ -13,6 +13,7 @@
 
 #include "model/colour_reduction.h"
 #include "model/file_io.h"
+#include "model/foreign_palette.h"
 #include "model/full_colour_icon.h"
 #include "model/icon_file.h"
 #include "model/packing.h"
@@ -88,6 +89,8 @@ std::optional<Palette> ReadPaletteOption(const QString& value, QString* error) {
       path = value.left(colon);
     }
   }
+  if (std::optional<Palette> foreign = ReadForeignPaletteFile(QFile::encodeName(path).toStdString()))
+    return foreign;  // another program's palette (GIMP, JASC, hex list, .act, RIFF): one set
   std::array<Palette, kPaletteSetCount> sets{};
   int current = -1;
   Palette currentColours{};
