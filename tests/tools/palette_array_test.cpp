@@ -345,3 +345,79 @@ TEST_F(PaletteArray, PaletteOnlyLoadFromAnIconFile) {
 
 }  // namespace
 }  // namespace pf
+
+namespace pf {
+namespace {
+
+TEST_F(PaletteArray, OpensThePalettesOfOtherProgramsIntoTheChosenRow) {
+  QByteArray act(768, '\0');
+  act[0] = char(0x11), act[1] = char(0x22), act[2] = char(0x33);
+  QByteArray riff = QByteArray("RIFF") + QByteArray("\x14\0\0\0", 4) + "PAL data" +
+                    QByteArray("\x08\0\0\0", 4) + QByteArray("\x00\x03\x01\x00\x11\x22\x33\x00", 8);
+  QByteArray gimp20 = "GIMP Palette\n";
+  for (int i = 0; i < 20; ++i) gimp20 += "17 34 51 colour\n";
+  const PaletteEntry c112233{0x33, 0x22, 0x11, 0}, c010203{3, 2, 1, 0}, black{};
+  const auto fewer = [](int n) {
+    return QStringLiteral("%1色を読み込みました。残りの色はそのままです。").arg(n);
+  };
+  const auto more = [](int n) { return QStringLiteral("%1色のうち、最初の16色を読み込みました。").arg(n); };
+  const struct {
+    const char* file;
+    QByteArray bytes;
+    std::vector<PaletteEntry> row;  // the colours taken into the row's first entries; none: refused
+    QString message;
+  } cases[] = {
+      {"a.gpl", "GIMP Palette\nName: t\n#\n 17  34  51\tfirst\n1 2 3\n", {c112233, c010203}, fewer(2)},
+      {"jasc.pal", "JASC-PAL\r\n0100\r\n1\r\n17 34 51\r\n", {c112233}, fewer(1)},
+      {"lospec.hex", "#112233\n010203\n", {c112233, c010203}, fewer(2)},
+      {"table.act",
+       act,
+       {c112233, black, black, black, black, black, black, black, black, black, black, black, black, black,
+        black, black},
+       more(256)},
+      {"riff.pal", riff, {c112233}, fewer(1)},
+      {"many.gpl", gimp20, std::vector<PaletteEntry>(16, c112233), more(20)},
+      {"bad.gpl", "GIMP Palette\n300 0 0\n", {}, kInvalid},
+      {"bad.hex", "#112233\nnot a colour\n", {}, kInvalid},
+  };
+  for (const auto& c : cases) {
+    state().PaletteSets = DistinctSets(3);
+    state().CurrentPaletteSet = 0;
+    reopen();
+    click(form->Option1[5]);
+    const Palette icon = state().IconPalette;
+    ui.messages.clear();
+    ui.fileAnswers.push_back(writeFile(folder.filePath(QString::fromLatin1(c.file)), c.bytes));
+    trigger("mnuOPEN");
+    EXPECT_EQ(ui.messages, QStringList{c.message}) << c.file;
+    Sets expected = DistinctSets(3);
+    std::copy(c.row.begin(), c.row.end(), expected[4].begin());
+    EXPECT_EQ(state().PaletteSets, expected) << c.file;
+    EXPECT_EQ(state().IconPalette, c.row.empty() ? icon : expected[4])
+        << c.file << ": the icon takes the row";
+    expectSwatchesMatchState(c.file);
+  }
+  EXPECT_EQ(ui.requests.back().file.filter,
+            "ﾊﾟﾚｯﾄ(*.pal;*.gpl;*.hex;*.txt;*.act)|*.pal;*.gpl;*.hex;*.txt;*.act|全て(*.*)|*.*");
+}
+
+TEST_F(PaletteArray, SavesTheChosenRowAsAGimpPaletteThatOpensAgain) {
+  const Sets sets = DistinctSets(7);
+  state().PaletteSets = sets;
+  reopen();
+  click(form->Option1[9]);
+  ui.fileAnswers.push_back(folder.filePath("mine"));
+  trigger("mnuSVGPL");
+  EXPECT_EQ(ui.requests.back().file.filter, "GIMPﾊﾟﾚｯﾄ(*.gpl)|*.gpl");
+  QFile f(folder.filePath("mine.gpl"));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(f.readAll().startsWith("GIMP Palette\nName: mine\nColumns: 16\n"));
+  state().PaletteSets[8] = {};
+  ui.fileAnswers.push_back(folder.filePath("mine.gpl"));
+  trigger("mnuOPEN");
+  EXPECT_EQ(state().PaletteSets, sets);
+  EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join(", ").toStdString();
+}
+
+}  // namespace
+}  // namespace pf
