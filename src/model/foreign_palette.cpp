@@ -245,6 +245,9 @@ PaletteFileKind DetectPaletteFile(std::span<const std::uint8_t> bytes, std::stri
     if (HexColour(line)) return PaletteFileKind::HexList;
     break;
   }
+  // A palette-set line has 50 fields; a palette-set file cut to the length of a table is still one.
+  const std::string_view firstLine = text.substr(0, text.find_first_of("\r\n"));
+  if (std::count(firstLine.begin(), firstLine.end(), ',') >= 49) return PaletteFileKind::PaletteSets;
   if (bytes.size() == kActSize || bytes.size() == kActSize + 4) return PaletteFileKind::Act;
   return PaletteFileKind::PaletteSets;
 }

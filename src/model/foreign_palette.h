@@ -31,7 +31,8 @@ std::optional<ForeignPalette> ReadActPalette(std::span<const std::uint8_t> bytes
 std::optional<ForeignPalette> ReadRiffPalette(std::span<const std::uint8_t> bytes);
 
 // Which reader a file is for, by its content: the GIMP, JASC and RIFF signatures, then a first colour
-// line of a hexadecimal list, then the fixed lengths of an Adobe table. A name ending in ".act" is taken
+// line of a hexadecimal list, then (unless the first line has the 50 fields of a palette-set line) the
+// fixed lengths of an Adobe table. A name ending in ".act" is taken
 // as an Adobe table whatever it holds (it has no signature). Anything else is a palette-set file.
 PaletteFileKind DetectPaletteFile(std::span<const std::uint8_t> bytes, std::string_view fileName);
 

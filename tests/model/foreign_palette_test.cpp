@@ -60,6 +60,12 @@ Bytes Riff(std::vector<Rgb3> colours, int count, int version = 0x300, int spare 
 TEST(ForeignPalette, EachFormatFromBytes) {
   std::string gimp20 = "GIMP Palette\nName: many\n";
   for (int i = 0; i < 20; ++i) gimp20 += std::to_string(i) + " 1 2\n";
+  std::string ownLines;
+  while (ownLines.size() < 768) {
+    ownLines += "0,0";
+    for (int i = 0; i < 48; ++i) ownLines += ",FF";
+    ownLines += "\r\n";
+  }
   const struct {
     const char* name;
     Bytes bytes;
@@ -147,6 +153,12 @@ TEST(ForeignPalette, EachFormatFromBytes) {
        0,
        {}},
       {"own palette-set file", Text("0,1,FF,0,0\r\n"), "a.pal", PaletteFileKind::PaletteSets, 0, {}},
+      {"own palette-set lines, 768 bytes",
+       Text(ownLines.substr(0, 768)),
+       "b.pal",
+       PaletteFileKind::PaletteSets,
+       0,
+       {}},
   };
   for (const auto& c : cases) {
     const PaletteFileKind kind = DetectPaletteFile(c.bytes, c.fileName);
