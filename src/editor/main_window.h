@@ -198,7 +198,8 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   // The save dialog there: the name that will be written, with `extension`, asked about when it exists.
   QString askSaveName(const QString& key, const QString& filter, const QString& extension);
   void rememberFolder(const QString& key, const QString& path);
-  void afterLoad(bool redrawPanel);
+  // What every open ends with: the caret on the first cell, the palette panel and the file's name shown.
+  void afterLoad();
   // The grid cells and preview pixels of the picture, drawn on the memory canvas and the 5x preview:
   // all of them, or only those whose value or colour differs from what was drawn last.
   void drawAllCells(const std::array<ColorRef, 16>& colours);

@@ -9,6 +9,7 @@
 #include "platform/app_context.h"
 #include "platform/file_name_sender.h"
 #include "platform/local_path.h"
+#include "platform/picture_file.h"
 #include "tools/bitmap_size.h"
 
 namespace pf {
@@ -30,7 +31,7 @@ QString NameOnly(const QString& path) {
 QString IC::askFileName(const QString& key, const QString& filter) {
   FileDialogOptions options = dialogOptions();
   options.filter = filter;
-  options.initialFolder = QString::fromStdString(lastFolder(app().settings, key.toStdString()));
+  options.initialFolder = app().rememberedFolder(key.toStdString());
   options.mustExist = true;
   return app().ui.openFile(this, options).value_or(QString());
 }
@@ -45,18 +46,17 @@ void IC::rememberFolder(const QString& key, const QString& path) {
   storeLastFolder(app().settings, key.toStdString(), path.toStdString());
 }
 
-void IC::afterLoad(bool redrawPanel) {
+void IC::afterLoad() {
   if (ZoomBuffer) ZoomBuffer->bitBlt(0, 0, 162, 162, client(), 280, kGridTop);
   MoveCaret(0, kGridTop);
   EditActive = true;
-  if (redrawPanel) {
-    DrawPalettePanel();
-    setStatusPanel(2, NameOnly(FileName));
-  }
+  DrawPalettePanel();
+  setStatusPanel(2, NameOnly(FileName));
 }
 
 void IC::openFileName() {
-  if (FileName.contains(QLatin1String(".ico")) || FileName.contains(QLatin1String(".ICO"))) {
+  const PictureKind kind = KindOfPictureFile(FileName);
+  if (kind == PictureKind::Icon) {
     const IconReadStatus status =
         ReadIconFile(LocalPath(FileName), 0,
                      {S.IconPalette, First(PackedPixels, kPackedSize), First(S.IconMask, kMaskSize), S});
@@ -67,8 +67,8 @@ void IC::openFileName() {
     UnpackPixels32(First(PackedPixels, kPackedSize), S.IconPixels);
     UnpackMask(First(S.IconMask, kMaskSize), S.MaskGrid);
     RedisplayAll(0);
-    afterLoad(true);
-  } else if (FileName.contains(QLatin1String(".bmp"), Qt::CaseInsensitive)) {
+    afterLoad();
+  } else if (kind == PictureKind::Bitmap) {
     BitmapFileName = FileName;
     // A rejected bitmap must not leave the icon with a black palette behind the unchanged picture.
     const Palette before = S.IconPalette;
@@ -86,7 +86,8 @@ void IC::openFileName() {
     }
     UnpackPixels32(First(PackedPixels, kPackedSize), S.IconPixels);
     RedisplayAll(1);
-    afterLoad(false);
+    // The palette panel and the status bar show the bitmap's colours and name too, as after an icon.
+    afterLoad();
   } else {
     app().ui.message(this, QStringLiteral("読み込めるデータではありません。"));
   }
@@ -149,13 +150,13 @@ void IC::mnuHexLoad_Click() {
   const QString chosen = askFileName(QStringLiteral("FavIcon"), kOpenFilter);
   if (chosen.isEmpty()) return;
   FileName = chosen;
-  if (!FileName.contains(QLatin1String(".ico"), Qt::CaseInsensitive)) return;
+  if (KindOfPictureFile(FileName) != PictureKind::Icon) return;
   if (ReadIcon16(LocalPath(FileName), First(S.IconPixels, kPixelCount), S) != 0) {
     app().ui.message(this, QStringLiteral("１６色でないか、または、サイズがことなります。"));
     return;
   }
   RedisplayAll(0);
-  afterLoad(true);
+  afterLoad();
   rememberFolder(QStringLiteral("FavIcon"), FileName);
 }
 
@@ -197,7 +198,7 @@ void IC::ShowRestoredWork() {
   // The history came back with its snapshot, so this redisplay stores no record of its own.
   RedisplayAll(1);
   updateHistoryLabel();
-  afterLoad(true);
+  afterLoad();
   if (FileName.isEmpty()) setStatusPanel(2, QStringLiteral("New"));
   setStatusPanel(3, QStringLiteral("透明色=%1").arg(S.TransparentIndex));
 }
