@@ -133,7 +133,7 @@ TEST_F(ReductionWindowTest, TransferHandsPixelsAndPaletteToTheEditorAsOneStep) {
 
 TEST_F(ReductionWindowTest, ThresholdTextDecidesAndTooLargeOneAsksForLess) {
   drawGradient();
-  for (const char* text : {"", "abc", "-3", "12.5", "９９"}) {
+  for (const char* text : {"", "abc", "-3", "12.5", "１２"}) {
     ui.messages.clear();
     // Full-width digits cannot be typed through the test keyboard.
     f->Text1->setText(QString::fromUtf8(text));
@@ -141,7 +141,18 @@ TEST_F(ReductionWindowTest, ThresholdTextDecidesAndTooLargeOneAsksForLess) {
     EXPECT_TRUE(ui.messages.isEmpty()) << text;
     EXPECT_NE(f->Label2[16]->text(), QString()) << text;  // a low threshold fills all 16
   }
-  EXPECT_EQ(f->Text1->text(), QStringLiteral("９９"));
+  EXPECT_EQ(f->Text1->text(), QStringLiteral("１２"));
+  // Typed with an input method, a threshold is the same number as typed in ASCII.
+  const auto outcome = [&](const char* text) {
+    ui.messages.clear();
+    f->Text1->setText(QString::fromUtf8(text));
+    trigger("mnuCOL16");
+    QStringList seen = ui.messages;
+    for (int n = 1; n <= 16; ++n) seen << f->Label2[static_cast<std::size_t>(n)]->text();
+    return seen;
+  };
+  EXPECT_EQ(outcome("９９"), outcome("99"));
+  EXPECT_EQ(outcome("　－３"), outcome("-3"));
 
   AppFixture::typeInto(f->Text1, QStringLiteral("1e400"));
   trigger("mnuCOL16");
