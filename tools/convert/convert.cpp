@@ -1,5 +1,7 @@
 #include "convert.h"
 
+#include "icon_set.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +17,7 @@
 #include "model/file_io.h"
 #include "model/full_colour_icon.h"
 #include "model/icon_file.h"
+#include "model/indexed_picture.h"
 #include "model/packing.h"
 #include "model/palette_set.h"
 #include "model/photo_geometry.h"
@@ -33,7 +36,11 @@ const char* const kUsage =
     "  -o, --output PATH       the output file, or the folder for several inputs\n"
     "  --format FORMAT         ico (32 x 32, 16 colours; the default and what .ico means), ico16,\n"
     "                          bmp (4-bit; what .bmp means), fc32, fc64, fc16 (24-bit full colour\n"
-    "                          icons), exchange (the file pictoforge-send hands over; what .dat means)\n"
+    "                          icons), exchange (the file pictoforge-send hands over; what .dat means),\n"
+    "                          icon-set (one .ico of every size: 4-bit 16 and 32, full colour 16, 32,\n"
+    "                          48 and a 256 PNG with alpha), png (the 32 x 32 16-colour result as an\n"
+    "                          indexed PNG; what .png means), png16 (the 16 x 16 one)\n"
+    "  --sizes LIST            the sizes of an icon-set, e.g. 16,32,48,256 (4-bit only for 16, 32)\n"
     "  --size W[xH]            the bitmap's size, 1 to 32 (default 32)\n"
     "  --fit                   scale the whole picture into the square (the default)\n"
     "  --crop X,Y[,SCALE]      the square a drag at X,Y cuts from the photo shown at SCALE (default 1)\n"
@@ -44,6 +51,8 @@ const char* const kUsage =
     "  --transparent N         the palette number saved as transparent: 0-15, -1 for none,\n"
     "                          99 to keep the input icon's mask (default 0, as in the editor)\n"
     "  --force                 replace outputs that exist\n"
+    "  --add                   put the output's images into the icon file OUTPUT, replacing those of\n"
+    "                          the same size and kind and keeping every other\n"
     "  --jobs N                files converted at once (default: one per core)\n"
     "  --help, --version\n"
     "\n"
@@ -60,7 +69,8 @@ constexpr FormatRow kFormats[] = {
     {OutputFormat::Ico, "ico", ".ico"},           {OutputFormat::Ico16, "ico16", ".ico"},
     {OutputFormat::Bmp, "bmp", ".bmp"},           {OutputFormat::Fc32, "fc32", ".ico"},
     {OutputFormat::Fc64, "fc64", ".ico"},         {OutputFormat::Fc16, "fc16", ".ico"},
-    {OutputFormat::Exchange, "exchange", ".dat"},
+    {OutputFormat::Exchange, "exchange", ".dat"},  {OutputFormat::IconSet, "icon-set", ".ico"},
+    {OutputFormat::Png, "png", ".png"},           {OutputFormat::Png16, "png16", ".png"},
 };
 
 const FormatRow& RowOf(OutputFormat format) {
@@ -126,6 +136,7 @@ std::optional<OutputFormat> FormatFromExtension(const QString& path) {
   if (suffix == QLatin1String("ico")) return OutputFormat::Ico;
   if (suffix == QLatin1String("bmp")) return OutputFormat::Bmp;
   if (suffix == QLatin1String("dat")) return OutputFormat::Exchange;
+  if (suffix == QLatin1String("png")) return OutputFormat::Png;
   return std::nullopt;
 }
 
@@ -217,6 +228,12 @@ std::variant<Options, QString> ParseArguments(const QStringList& arguments) {
       o.transparent = *t;
     } else if (arg == QLatin1String("--force")) {
       o.force = true;
+    } else if (arg == QLatin1String("--add")) {
+      o.add = true;
+    } else if (arg == QLatin1String("--sizes")) {
+      if (!takeValue()) return missing();
+      o.sizes = ParseIconSetSizes(value);
+      if (!o.sizes) return bad();
     } else if (arg == QLatin1String("--jobs") || arg == QLatin1String("-j")) {
       if (!takeValue()) return missing();
       const std::optional<int> n = WholeNumber(value);
@@ -234,6 +251,7 @@ std::variant<Options, QString> ParseArguments(const QStringList& arguments) {
   if (o.help || o.version) return o;
   if (o.inputs.isEmpty()) return QStringLiteral("no input given");
   if (o.output.isEmpty()) return QStringLiteral("no output given (-o)");
+  if (o.sizes && o.format != OutputFormat::IconSet) return QStringLiteral("--sizes is for --format icon-set");
   if (fitGiven && cropGiven) return QStringLiteral("--fit and --crop exclude each other");
   if (o.palette && o.bestQuality)
     return QStringLiteral("--quality best refines a reduced palette, not --palette");
@@ -294,12 +312,15 @@ struct Failure {
 
 using Source = std::variant<IndexedSource, ColourSource, Failure>;
 
+// The icon's mask as its alpha, which only the outputs that keep alpha look at.
 QImage IconImage(const FullColourIcon& icon) {
-  QImage image(icon.size, icon.size, QImage::Format_RGB32);
+  QImage image(icon.size, icon.size, QImage::Format_ARGB32);
   for (int y = 0; y < icon.size; ++y) {
     for (int x = 0; x < icon.size; ++x) {
       const std::size_t at = 3 * static_cast<std::size_t>((icon.size - 1 - y) * icon.size + x);
-      image.setPixel(x, y, qRgb(icon.pixels[at + 2], icon.pixels[at + 1], icon.pixels[at]));
+      const std::size_t bit = static_cast<std::size_t>((icon.size - 1 - y) * icon.size + x);
+      const bool clear = (icon.mask[bit / 8] & (0x80 >> (bit % 8))) != 0;
+      image.setPixel(x, y, qRgba(icon.pixels[at + 2], icon.pixels[at + 1], icon.pixels[at], clear ? 0 : 255));
     }
   }
   return image;
@@ -388,10 +409,11 @@ Source ReadSource(const QString& path) {
 
 // The picture of width x height brought from the source by fitting or cutting, rows from the top; what
 // lies outside the source is black, as in the windows. `squareOrigin` gives the cut's left or top for a
-// pointer position. Nothing when the source cannot be decoded at the size it is needed.
+// pointer position. Nothing when the source cannot be decoded at the size it is needed. `keepAlpha` keeps
+// the picture's alpha, else every pixel is opaque.
 std::optional<QImage> Place(ColourSource& source, const std::variant<Fit, Crop>& placement, int width,
                             int height, int (*squareOrigin)(int pointer, int edge, int otherEdge),
-                            QString* reason) {
+                            QString* reason, bool keepAlpha = false) {
   const QSize full = source.size();
   double ratio = 1.0;
   if (std::holds_alternative<Fit>(placement)) {
@@ -419,6 +441,7 @@ std::optional<QImage> Place(ColourSource& source, const std::variant<Fit, Crop>&
                   ? source.image
                   : source.image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   }
+  if (keepAlpha) picture = picture.convertToFormat(QImage::Format_ARGB32);
   int left = 0;
   int top = 0;
   if (std::holds_alternative<Fit>(placement)) {
@@ -429,7 +452,7 @@ std::optional<QImage> Place(ColourSource& source, const std::variant<Fit, Crop>&
     left = squareOrigin(c.x, width, height);
     top = squareOrigin(c.y, height, width);
   }
-  QImage out(width, height, QImage::Format_RGB32);
+  QImage out(width, height, keepAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
   out.fill(Qt::black);
   for (int y = 0; y < height; ++y) {
     const int sy = top + y;
@@ -438,7 +461,7 @@ std::optional<QImage> Place(ColourSource& source, const std::variant<Fit, Crop>&
     auto* to = reinterpret_cast<QRgb*>(out.scanLine(y));
     for (int x = 0; x < width; ++x) {
       const int sx = left + x;
-      if (sx >= 0 && sx < picture.width()) to[x] = line[sx] | 0xFF000000u;
+      if (sx >= 0 && sx < picture.width()) to[x] = keepAlpha ? line[sx] : line[sx] | 0xFF000000u;
     }
   }
   return out;
@@ -467,7 +490,7 @@ std::vector<PaletteEntry> Entries(const QImage& image) {
 
 bool IsSixteenColour(OutputFormat f) {
   return f == OutputFormat::Ico || f == OutputFormat::Ico16 || f == OutputFormat::Bmp ||
-         f == OutputFormat::Exchange;
+         f == OutputFormat::Exchange || f == OutputFormat::Png || f == OutputFormat::Png16;
 }
 
 // The 16-colour picture in the editor's grid, as the reduction window hands it over: reduced (or mapped
@@ -498,7 +521,7 @@ std::optional<SixteenColour> MakeSixteenColour(const Options& o, const Job& job,
   auto& colour = std::get<ColourSource>(source);
   int w = kIconSize;
   int h = kIconSize;
-  if (job.format == OutputFormat::Ico16) w = h = 16;
+  if (job.format == OutputFormat::Ico16 || job.format == OutputFormat::Png16) w = h = 16;
   if (job.format == OutputFormat::Bmp) {
     w = o.bitmapWidth;
     h = o.bitmapHeight;
@@ -548,6 +571,11 @@ Bytes WriteSixteenColour(const Options& o, const Job& job, SixteenColour& p) {
       return BuildBitmapFile(packed, o.bitmapWidth, o.bitmapHeight, p.palette);
     case OutputFormat::Exchange:
       return BuildExchangeFile(p.palette, packed, mask);
+    case OutputFormat::Png:
+    case OutputFormat::Png16:
+      // A PNG's transparency belongs to a palette entry; a mask kept as it is has none.
+      return BuildIconPng(std::span(p.pixels).first(kPixelCount), p.palette,
+                          o.transparent == 99 ? -1 : o.transparent, job.format == OutputFormat::Png ? 32 : 16);
     default:
       return {};
   }
@@ -583,11 +611,42 @@ std::optional<Bytes> MakeFullColour(const Options& o, const Job& job, Source& so
   return BuildFullColourIcon(pixels, mask, edge);
 }
 
+// The icon set of the source, each 4-bit image reduced at its own size and each full colour one placed
+// at its edge with the source's alpha.
+std::variant<Bytes, QString> MakeIconSetOf(const Options& o, const Job& job, Source& source) {
+  ColourSource colour;
+  if (auto* indexed = std::get_if<IndexedSource>(&source)) {
+    colour.image = IndexedImage(*indexed);
+  } else {
+    colour = std::get<ColourSource>(source);
+  }
+  IconSetMakers makers;
+  makers.fourBit = [&](int edge, QString* reason) -> std::optional<Bytes> {
+    Job sized = job;
+    sized.format = edge == 16 ? OutputFormat::Ico16 : OutputFormat::Ico;
+    std::optional<SixteenColour> picture = MakeSixteenColour(o, sized, source, reason);
+    if (!picture) return std::nullopt;
+    return WriteSixteenColour(o, sized, *picture);
+  };
+  makers.colour = [&](int edge, QString* reason) {
+    return Place(colour, o.placement, edge, edge, SquareOrigin, reason, true);
+  };
+  return MakeIconSet(o.sizes.value_or(kIconSetSizes), makers);
+}
+
+bool IsIconFormat(OutputFormat f) {
+  return f == OutputFormat::Ico || f == OutputFormat::Ico16 || f == OutputFormat::Fc32 ||
+         f == OutputFormat::Fc64 || f == OutputFormat::Fc16 || f == OutputFormat::IconSet;
+}
+
 }  // namespace
 
 Outcome ConvertFile(const Options& options, const Job& job) {
   const std::string local = QFile::encodeName(job.output).toStdString();
-  if (!options.force && QFileInfo::exists(job.output)) {
+  if (options.add && !IsIconFormat(job.format)) {
+    return {false, QStringLiteral("--add puts images into an icon file, and %1 makes none").arg(FormatName(job.format))};
+  }
+  if (!options.force && !options.add && QFileInfo::exists(job.output)) {
     return {false, QStringLiteral("%1 exists (--force replaces it)").arg(job.output)};
   }
   Source source = ReadSource(job.input);
@@ -596,7 +655,11 @@ Outcome ConvertFile(const Options& options, const Job& job) {
   QString reason;
   QString note;
   Bytes bytes;
-  if (IsSixteenColour(job.format)) {
+  if (job.format == OutputFormat::IconSet) {
+    std::variant<Bytes, QString> made = MakeIconSetOf(options, job, source);
+    if (const auto* failure = std::get_if<QString>(&made)) return {false, *failure};
+    bytes = std::move(std::get<Bytes>(made));
+  } else if (IsSixteenColour(job.format)) {
     std::optional<SixteenColour> picture = MakeSixteenColour(options, job, source, &reason);
     if (!picture) return {false, reason};
     bytes = WriteSixteenColour(options, job, *picture);
@@ -607,6 +670,11 @@ Outcome ConvertFile(const Options& options, const Job& job) {
     bytes = std::move(*made);
   }
   if (bytes.empty()) return {false, QStringLiteral("nothing could be made of it")};
+  if (options.add) {
+    if (const std::optional<QString> failure = AddToIconFile(job.output, bytes, options.force))
+      return {false, *failure};
+    return {true, note};
+  }
   std::string error;
   if (!WriteFileAtomically(local, bytes, &error)) {
     return {false, QStringLiteral("%1: %2").arg(job.output, QString::fromStdString(error))};

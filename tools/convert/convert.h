@@ -8,12 +8,13 @@
 #include <QStringList>
 #include <optional>
 #include <variant>
+#include <vector>
 
 #include "model/colour.h"
 
 namespace pf::convert {
 
-enum class OutputFormat { Ico, Ico16, Bmp, Fc32, Fc64, Fc16, Exchange };
+enum class OutputFormat { Ico, Ico16, Bmp, Fc32, Fc64, Fc16, Exchange, IconSet, Png, Png16 };
 
 // "ico", "ico16", ... and back.
 const char* FormatName(OutputFormat format);
@@ -45,6 +46,10 @@ struct Options {
   int transparent = 0;
   bool bestQuality = false;
   bool force = false;
+  // --format icon-set: the sizes it holds (nothing: 16, 32, 48 and 256).
+  std::optional<std::vector<int>> sizes;
+  // Put the output's images into the icon file that is there, keeping its others.
+  bool add = false;
   int jobs = 0;  // 0: one per core
   bool help = false;
   bool version = false;
