@@ -145,7 +145,8 @@ void IC::AutoFileOpen(const QString& name) {
 }
 
 void IC::mnuSAVE_Click() {
-  const QString chosen = askSaveName(QStringLiteral("LoadIcon"), kIconFilter, QStringLiteral(".ico"), kFourBitIcon32);
+  const QString chosen =
+      askSaveName(QStringLiteral("LoadIcon"), kIconFilter, QStringLiteral(".ico"), kFourBitIcon32);
   if (chosen.isEmpty()) return;
   FileName = chosen;
   PackPixels32(S.IconPixels, First(PackedPixels, kPackedSize));
@@ -191,7 +192,8 @@ void IC::mnuHexLoad_Click() {
 }
 
 void IC::mnuHexIcon_Click() {
-  const QString chosen = askSaveName(QStringLiteral("FavIconSave"), kIconFilter, QStringLiteral(".ico"), kFourBitIcon16);
+  const QString chosen =
+      askSaveName(QStringLiteral("FavIconSave"), kIconFilter, QStringLiteral(".ico"), kFourBitIcon16);
   if (chosen.isEmpty()) return;
   FileName = chosen;
   if (!WriteIcon16(LocalPath(FileName), First(S.IconPixels, kPixelCount), S.IconPalette,
@@ -202,8 +204,8 @@ void IC::mnuHexIcon_Click() {
 }
 
 void IC::mnuPNG_Click(int edge) {
-  const QString chosen = askSaveName(QStringLiteral("SavePng"), QStringLiteral("PNG(*.png)|*.png"),
-                                     QStringLiteral(".png"));
+  const QString chosen =
+      askSaveName(QStringLiteral("SavePng"), QStringLiteral("PNG(*.png)|*.png"), QStringLiteral(".png"));
   if (chosen.isEmpty()) return;
   // The transparent colour as the 16 x 16 icon save takes it: the palette number, none when opaque.
   if (!WriteIconPng(LocalPath(chosen), First(S.IconPixels, kPixelCount), S.IconPalette,

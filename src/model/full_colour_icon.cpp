@@ -57,7 +57,8 @@ std::vector<std::uint8_t> BuildFullColourIconOfEdge(Bytes pixels, Bytes mask, in
   const std::size_t paddedMaskRow = (maskRow + 3) / 4 * 4;
   std::vector<std::uint8_t> out = singleIconFile(edge, 0, 24, 0, paddedPixelRow * e, paddedMaskRow * e);
   std::uint8_t* to = out.data() + kSingleImageDataOffset;
-  for (std::size_t r = 0; r < e; ++r) std::memcpy(to + r * paddedPixelRow, pixels.data() + r * pixelRow, pixelRow);
+  for (std::size_t r = 0; r < e; ++r)
+    std::memcpy(to + r * paddedPixelRow, pixels.data() + r * pixelRow, pixelRow);
   to += paddedPixelRow * e;
   for (std::size_t r = 0; r < e; ++r) std::memcpy(to + r * paddedMaskRow, mask.data() + r * maskRow, maskRow);
   return out;

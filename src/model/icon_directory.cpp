@@ -97,7 +97,8 @@ std::optional<IconPut> PlanIconPut(Bytes existing, IconImageKind kind) {
   return put;
 }
 
-std::vector<std::uint8_t> PutIconImages(Bytes existing, const std::vector<std::vector<std::uint8_t>>& images) {
+std::vector<std::uint8_t> PutIconImages(Bytes existing,
+                                        const std::vector<std::vector<std::uint8_t>>& images) {
   std::vector<IconEntry> entries = ReadIconEntries(existing).value_or(std::vector<IconEntry>{});
   for (const std::vector<std::uint8_t>& file : images) {
     std::optional<IconEntry> image = SingleImageOf(file);

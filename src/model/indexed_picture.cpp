@@ -33,7 +33,8 @@ Bytes PngFile(int width, int height, std::uint8_t bitDepth, std::uint8_t colourT
               const std::vector<std::pair<const char*, Bytes>>& before, const Bytes& rows) {
   uLongf packedSize = compressBound(static_cast<uLong>(rows.size()));
   Bytes packed(packedSize);
-  if (compress2(packed.data(), &packedSize, rows.data(), static_cast<uLong>(rows.size()), 9) != Z_OK) return {};
+  if (compress2(packed.data(), &packedSize, rows.data(), static_cast<uLong>(rows.size()), 9) != Z_OK)
+    return {};
   packed.resize(packedSize);
 
   Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -100,7 +101,8 @@ std::vector<std::uint8_t> EncodeRgbaPng(std::span<const std::uint8_t> rgba, int 
 
 std::vector<std::uint8_t> BuildIconPng(std::span<const std::uint8_t> iconPixels, const Palette& palette,
                                        int transparentIndex, int edge) {
-  if ((edge != 16 && edge != kIconSize) || iconPixels.size() < static_cast<std::size_t>(kPixelCount)) return {};
+  if ((edge != 16 && edge != kIconSize) || iconPixels.size() < static_cast<std::size_t>(kPixelCount))
+    return {};
   std::vector<std::uint8_t> indices;
   indices.reserve(static_cast<std::size_t>(edge * edge));
   // The picture is stored bottom row first; the lower-left quarter is storage rows 0..15.
@@ -150,8 +152,9 @@ SmallPicture ReadSmallPicture(const DecodedPicture& picture) {
       std::all_of(picture.indices.begin(), picture.indices.begin() + static_cast<std::ptrdiff_t>(count),
                   [](std::uint8_t n) { return n < 16; });
   if (keepsNumbers) {
-    colours.assign(picture.table.begin(),
-                   picture.table.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(16, picture.table.size())));
+    colours.assign(
+        picture.table.begin(),
+        picture.table.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(16, picture.table.size())));
     for (std::size_t i = 0; i < count; ++i) {
       std::uint8_t n = picture.indices[i];
       if (alphaOf(picture.argb[i]) == 0) {
@@ -190,8 +193,9 @@ SmallPicture ReadSmallPicture(const DecodedPicture& picture) {
 
   for (std::size_t n = 0; n < colours.size(); ++n) {
     const std::uint32_t c = colours[n];
-    out.palette[n] = PaletteEntry{static_cast<std::uint8_t>(c & 0xFF), static_cast<std::uint8_t>((c >> 8) & 0xFF),
-                                  static_cast<std::uint8_t>((c >> 16) & 0xFF), 0};
+    out.palette[n] =
+        PaletteEntry{static_cast<std::uint8_t>(c & 0xFF), static_cast<std::uint8_t>((c >> 8) & 0xFF),
+                     static_cast<std::uint8_t>((c >> 16) & 0xFF), 0};
   }
   out.transparentIndex = transparent;
   // Row y from the top of the picture lies in storage row h - 1 - y of the lower-left corner.

@@ -41,7 +41,8 @@ std::optional<DecodedPicture> DecodeSmallPicture(const QString& path) {
       if (indexed) {
         const int n = image.pixelIndex(x, y);
         out.indices.push_back(static_cast<std::uint8_t>(std::min(n, 255)));
-        out.argb.push_back(n < static_cast<int>(out.table.size()) ? out.table[static_cast<std::size_t>(n)] : 0xFF000000u);
+        out.argb.push_back(n < static_cast<int>(out.table.size()) ? out.table[static_cast<std::size_t>(n)]
+                                                                  : 0xFF000000u);
       } else {
         out.argb.push_back(image.pixel(x, y));
       }

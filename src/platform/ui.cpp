@@ -74,8 +74,9 @@ QString IconImageQuestion(const QString& path, IconImageKind kind) {
   const std::optional<IconPut> put = bytes ? PlanIconPut(*bytes, kind) : std::nullopt;
   if (!put || put->others == 0) return OverwriteQuestion(name);
   const QString others = QStringLiteral("%1 には他の画像が %2 個あります。\n").arg(name).arg(put->others);
-  return others + (put->replaces ? QStringLiteral("この画像だけを置き換え、他の画像はそのまま残します。よろしいですか?")
-                                 : QStringLiteral("この画像を加え、他の画像はそのまま残します。よろしいですか?"));
+  return others + (put->replaces
+                       ? QStringLiteral("この画像だけを置き換え、他の画像はそのまま残します。よろしいですか?")
+                       : QStringLiteral("この画像を加え、他の画像はそのまま残します。よろしいですか?"));
 }
 
 void AskAboutOtherImages(FileDialogOptions& options, IconImageKind kind) {

@@ -69,7 +69,7 @@ constexpr FormatRow kFormats[] = {
     {OutputFormat::Ico, "ico", ".ico"},           {OutputFormat::Ico16, "ico16", ".ico"},
     {OutputFormat::Bmp, "bmp", ".bmp"},           {OutputFormat::Fc32, "fc32", ".ico"},
     {OutputFormat::Fc64, "fc64", ".ico"},         {OutputFormat::Fc16, "fc16", ".ico"},
-    {OutputFormat::Exchange, "exchange", ".dat"},  {OutputFormat::IconSet, "icon-set", ".ico"},
+    {OutputFormat::Exchange, "exchange", ".dat"}, {OutputFormat::IconSet, "icon-set", ".ico"},
     {OutputFormat::Png, "png", ".png"},           {OutputFormat::Png16, "png16", ".png"},
 };
 
@@ -575,7 +575,8 @@ Bytes WriteSixteenColour(const Options& o, const Job& job, SixteenColour& p) {
     case OutputFormat::Png16:
       // A PNG's transparency belongs to a palette entry; a mask kept as it is has none.
       return BuildIconPng(std::span(p.pixels).first(kPixelCount), p.palette,
-                          o.transparent == 99 ? -1 : o.transparent, job.format == OutputFormat::Png ? 32 : 16);
+                          o.transparent == 99 ? -1 : o.transparent,
+                          job.format == OutputFormat::Png ? 32 : 16);
     default:
       return {};
   }
@@ -644,7 +645,9 @@ bool IsIconFormat(OutputFormat f) {
 Outcome ConvertFile(const Options& options, const Job& job) {
   const std::string local = QFile::encodeName(job.output).toStdString();
   if (options.add && !IsIconFormat(job.format)) {
-    return {false, QStringLiteral("--add puts images into an icon file, and %1 makes none").arg(FormatName(job.format))};
+    return {
+        false,
+        QStringLiteral("--add puts images into an icon file, and %1 makes none").arg(FormatName(job.format))};
   }
   if (!options.force && !options.add && QFileInfo::exists(job.output)) {
     return {false, QStringLiteral("%1 exists (--force replaces it)").arg(job.output)};

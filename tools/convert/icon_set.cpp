@@ -55,7 +55,8 @@ std::vector<std::uint8_t> FullColourImageFile(const QImage& picture) {
       pixels.insert(pixels.end(), {static_cast<std::uint8_t>(clear ? 0 : qBlue(c)),
                                    static_cast<std::uint8_t>(clear ? 0 : qGreen(c)),
                                    static_cast<std::uint8_t>(clear ? 0 : qRed(c))});
-      if (clear) mask[static_cast<std::size_t>(r) * maskRow + static_cast<std::size_t>(x / 8)] |= 0x80 >> (x % 8);
+      if (clear)
+        mask[static_cast<std::size_t>(r) * maskRow + static_cast<std::size_t>(x / 8)] |= 0x80 >> (x % 8);
     }
   }
   return BuildFullColourIconOfEdge(pixels, mask, edge);
@@ -88,13 +89,15 @@ std::optional<QString> AddToIconFile(const QString& path, const std::vector<std:
     std::optional<std::vector<std::uint8_t>> there = ReadWholeFile(local, &error);
     if (!there) return QStringLiteral("%1: %2").arg(path, QString::fromStdString(error));
     if (!ReadIconEntries(*there) && !force) {
-      return QStringLiteral("%1 is not an icon file whose images can be kept (--force replaces it)").arg(path);
+      return QStringLiteral("%1 is not an icon file whose images can be kept (--force replaces it)")
+          .arg(path);
     }
     existing = std::move(*there);
   }
   const std::optional<std::vector<IconEntry>> entries = ReadIconEntries(made);
   std::vector<std::vector<std::uint8_t>> images;
-  for (const IconEntry& e : entries.value_or(std::vector<IconEntry>{})) images.push_back(BuildIconFromEntries({e}));
+  for (const IconEntry& e : entries.value_or(std::vector<IconEntry>{}))
+    images.push_back(BuildIconFromEntries({e}));
   const std::vector<std::uint8_t> bytes = PutIconImages(existing, images);
   if (images.empty() || bytes.empty()) return QStringLiteral("nothing could be made of it");
   std::string error;
