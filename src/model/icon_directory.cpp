@@ -51,11 +51,16 @@ std::optional<std::vector<IconEntry>> ReadIconEntries(Bytes bytes) {
   for (std::size_t i = 0; i < count; ++i) {
     IconEntry& e = entries[i];
     std::memcpy(e.entry.data(), bytes.data() + kDirHeaderSize + kDirEntrySize * i, kDirEntrySize);
-    const std::uint32_t size = readLe32(e.entry.data() + kEntryImageSize);
-    const std::uint32_t offset = readLe32(e.entry.data() + kEntryImageOffset);
-    // An image cut off by the end of the file, or none at all, cannot be carried over whole.
-    if (size == 0 || !hasBytes(bytes, offset, size)) return std::nullopt;
-    e.image.assign(bytes.begin() + offset, bytes.begin() + offset + size);
+    const std::uint64_t offset = readLe32(e.entry.data() + kEntryImageOffset);
+    // Some writers count padding the file never got into the last image's size: what is there is kept,
+    // and the size written again is the size kept. An image that starts outside the file, or has no
+    // bytes at all, is no image to carry over.
+    if (offset >= bytes.size()) return std::nullopt;
+    const std::uint64_t size =
+        std::min<std::uint64_t>(readLe32(e.entry.data() + kEntryImageSize), bytes.size() - offset);
+    if (size == 0) return std::nullopt;
+    e.image.assign(bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                   bytes.begin() + static_cast<std::ptrdiff_t>(offset + size));
   }
   return entries;
 }

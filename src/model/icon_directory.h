@@ -42,7 +42,8 @@ constexpr IconImageKind FullColourKind(int edge) {
 IconImageKind KindOfEntry(const IconEntry& entry);
 
 // The images of an icon file, in directory order. Nothing for a file that is not an icon (reserved 0,
-// type 1, at least one image) whose every image lies inside the file: such a file is replaced whole.
+// type 1, at least one image) whose every image starts inside the file: such a file is replaced whole.
+// An image whose size runs past the end of the file is taken as far as the file goes.
 std::optional<std::vector<IconEntry>> ReadIconEntries(std::span<const std::uint8_t> bytes);
 
 // The entries of a single-image icon file as the writers make it, or nothing.

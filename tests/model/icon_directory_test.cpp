@@ -182,7 +182,7 @@ TEST_F(IconImages, EverySaveChangesOnlyItsImage) {
 TEST_F(IconImages, FilesThatAreNoReadableIconAreReplacedWhole) {
   Bytes icon = Files()["three.ico"];
   Bytes outside = icon;
-  put32(outside, 6 + 16 + 12, static_cast<std::uint32_t>(icon.size() - 10));  // an image past the end
+  put32(outside, 6 + 16 + 12, static_cast<std::uint32_t>(icon.size()));  // an image behind the end
   Bytes cursor = icon;
   cursor[2] = 2;
   Bytes cut = icon;
@@ -202,6 +202,21 @@ TEST_F(IconImages, FilesThatAreNoReadableIconAreReplacedWhole) {
     EXPECT_FALSE(save.write(at("ro.ico")));
     EXPECT_EQ(ReadWholeFile(at("ro.ico")), icon);
   }
+}
+
+TEST_F(IconImages, ALastImageSizedPastTheEndIsKeptAsFarAsItGoes) {
+  Bytes icon = Files()["three.ico"];
+  const auto entries = *ReadIconEntries(icon);
+  // The directory's last image is the last in the file; its size claims 3 bytes more than there are.
+  put32(icon, 6 + 16 * 2 + 8, static_cast<std::uint32_t>(entries[2].image.size() + 3));
+  const Save save = Saves()[4];
+  Write(at("long.ico"), icon);
+  ASSERT_TRUE(save.write(at("long.ico")));
+  const auto after = ReadIconEntries(*ReadWholeFile(at("long.ico")));
+  ASSERT_TRUE(after);
+  EXPECT_EQ(after->size(), 4u);
+  EXPECT_TRUE(
+      std::any_of(after->begin(), after->end(), [&](auto& e) { return e.image == entries[2].image; }));
 }
 
 TEST_F(IconImages, PillowImageMagickAndIcotoolReadEveryImageAlike) {
