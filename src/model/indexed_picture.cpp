@@ -114,6 +114,30 @@ std::vector<std::uint8_t> BuildIconPng(std::span<const std::uint8_t> iconPixels,
   return EncodeIndexedPng(palette, indices, edge, edge, transparentIndex);
 }
 
+int TransparentIndexOfMask(std::span<const std::uint8_t> iconPixels, std::span<const std::uint8_t> mask128,
+                           int edge) {
+  if (edge < 1 || edge > kIconSize || iconPixels.size() < static_cast<std::size_t>(kPixelCount) ||
+      mask128.size() < static_cast<std::size_t>(kMaskSize)) {
+    return -1;
+  }
+  int index = -1;
+  std::array<bool, 16> opaque{};
+  for (int r = 0; r < edge; ++r) {
+    for (int x = 0; x < edge; ++x) {
+      const int v = iconPixels[static_cast<std::size_t>(r * kIconSize + x)] & 0x0F;
+      const bool masked = (mask128[static_cast<std::size_t>(r * 4 + x / 8)] & (0x80 >> (x % 8))) != 0;
+      if (!masked) {
+        opaque[static_cast<std::size_t>(v)] = true;
+      } else if (index < 0) {
+        index = v;
+      } else if (index != v) {
+        return -1;
+      }
+    }
+  }
+  return index >= 0 && !opaque[static_cast<std::size_t>(index)] ? index : -1;
+}
+
 bool WriteIconPng(const std::string& path, std::span<const std::uint8_t> iconPixels, const Palette& palette,
                   int transparentIndex, int edge) {
   const auto bytes = BuildIconPng(iconPixels, palette, transparentIndex, edge);

@@ -28,6 +28,12 @@ std::vector<std::uint8_t> EncodeRgbaPng(std::span<const std::uint8_t> rgba, int 
 // (the quarter the 16 x 16 icon saves write).
 std::vector<std::uint8_t> BuildIconPng(std::span<const std::uint8_t> iconPixels, const Palette& palette,
                                        int transparentIndex, int edge);
+// The palette number that exactly the masked pixels of the lower-left edge x edge have (the packed
+// 128-byte mask, bottom row first), so that a PNG's transparent entry masks the same pixels; -1 when no
+// pixel is masked or no one number is.
+int TransparentIndexOfMask(std::span<const std::uint8_t> iconPixels, std::span<const std::uint8_t> mask128,
+                           int edge);
+
 // Written through WriteFileAtomically; false when it could not be.
 bool WriteIconPng(const std::string& path, std::span<const std::uint8_t> iconPixels, const Palette& palette,
                   int transparentIndex, int edge);

@@ -119,7 +119,7 @@ TEST_F(IconSet, AddPutsTheImagesIntoTheFileThereAndKeepsTheOthers) {
   EXPECT_EQ(bytesOf("notes.ico"), (Bytes{'h', 'i'}));
   EXPECT_EQ(run({"p.png", "--add", "--force", "-o", "notes.ico"}), 0);
   EXPECT_EQ(bytesOf("notes.ico").size(), kIcon32FileSize);
-  EXPECT_EQ(run({"p.png", "--add", "--format", "bmp", "-o", "x.bmp"}), 1);
+  EXPECT_EQ(run({"p.png", "--add", "--format", "bmp", "-o", "x.bmp"}), 2) << "a usage error";
   EXPECT_EQ(run({"p.png", "--add", "-o", "fresh.ico"}), 0) << "--add makes a file that is not there";
   EXPECT_EQ(bytesOf("fresh.ico").size(), kIcon32FileSize);
 }
@@ -134,6 +134,13 @@ TEST_F(IconSet, PngIsTheSixteenColourResultWithItsPalette) {
   std::array<std::uint8_t, kMaskSize> mask{};
   auto headers = std::make_unique<SharedState>();
   ASSERT_EQ(ParseIcon32(bytesOf("a.ico"), {palette, packed, mask, *headers}), IconReadStatus::Ok);
+  // From the picture's alpha by default: its clear pixels take an entry of their own, the PNG's transparency.
+  ASSERT_EQ(run({"p.png", "-o", "c.png"}), 0);
+  const QImage fromAlpha(path("c.png"));
+  ASSERT_EQ(fromAlpha.colorCount(), 16);
+  EXPECT_EQ(qAlpha(fromAlpha.pixel(0, 30)), 0);
+  EXPECT_EQ(qAlpha(fromAlpha.pixel(31, 30)), 255);
+
   for (const auto& [name, edge] : {std::pair{"a.png", 32}, std::pair{"b.png", 16}}) {
     const QImage png(path(name));
     ASSERT_EQ(png.format(), QImage::Format_Indexed8) << name;

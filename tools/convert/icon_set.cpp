@@ -46,15 +46,14 @@ std::vector<std::uint8_t> FullColourImageFile(const QImage& picture) {
   std::vector<std::uint8_t> pixels;
   std::vector<std::uint8_t> mask(maskRow * e, 0);
   pixels.reserve(3 * e * e);
-  // Both bitmaps bottom row first; a transparent pixel is black so that it shows what lies behind.
+  // Both bitmaps bottom row first; a masked pixel keeps its colour, as the full colour outputs keep it.
   for (int r = 0; r < edge; ++r) {
     const int y = edge - 1 - r;
     for (int x = 0; x < edge; ++x) {
       const QRgb c = image.pixel(x, y);
       const bool clear = qAlpha(c) < 128;
-      pixels.insert(pixels.end(), {static_cast<std::uint8_t>(clear ? 0 : qBlue(c)),
-                                   static_cast<std::uint8_t>(clear ? 0 : qGreen(c)),
-                                   static_cast<std::uint8_t>(clear ? 0 : qRed(c))});
+      pixels.insert(pixels.end(), {static_cast<std::uint8_t>(qBlue(c)), static_cast<std::uint8_t>(qGreen(c)),
+                                   static_cast<std::uint8_t>(qRed(c))});
       if (clear)
         mask[static_cast<std::size_t>(r) * maskRow + static_cast<std::size_t>(x / 8)] |= 0x80 >> (x % 8);
     }

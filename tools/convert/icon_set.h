@@ -20,7 +20,7 @@ inline const std::vector<int> kIconSetSizes{16, 32, 48, 256};
 std::optional<std::vector<int>> ParseIconSetSizes(const QString& text);
 
 // The single-image icon file of a full colour picture (edge x edge, rows from the top): below 256 a 24-bit
-// image whose mask is the picture's alpha (below half transparent, those pixels black), at 256 a PNG with
+// image whose mask is the picture's alpha (below half transparent, their colours kept), at 256 a PNG with
 // the alpha as it is.
 std::vector<std::uint8_t> FullColourImageFile(const QImage& picture);
 
