@@ -20,7 +20,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class IconImages : public testing::AppFixture {
+class WholeIconSaves : public testing::AppFixture {
  protected:
   template <class F>
   std::function<void()> command(const char* action) {
@@ -64,7 +64,7 @@ Bytes SevenImages() {
   return PutIconImages({}, singles);
 }
 
-TEST_F(IconImages, EverySaveKeepsTheOtherImagesAndSaysSo) {
+TEST_F(WholeIconSaves, EverySaveKeepsTheOtherImagesAndSaysSo) {
   struct Row {
     const char* name;
     std::function<void()> save;
@@ -127,7 +127,7 @@ TEST_F(IconImages, EverySaveKeepsTheOtherImagesAndSaysSo) {
   }
 }
 
-TEST_F(IconImages, PngSavesReadBackExactly) {
+TEST_F(WholeIconSaves, PngSavesReadBackExactly) {
   for (int i = 0; i < kPixelCount; ++i)
     state().IconPixels[static_cast<std::size_t>(i)] = std::uint8_t((i * 7 + i / 32) % 16);
   for (int i = 0; i < 16; ++i)
@@ -169,7 +169,7 @@ TEST_F(IconImages, PngSavesReadBackExactly) {
   }
 }
 
-TEST_F(IconImages, PicturesTooLargeOrOfTooManyColoursPointToThePhotoWindow) {
+TEST_F(WholeIconSaves, PicturesTooLargeOrOfTooManyColoursPointToThePhotoWindow) {
   QImage large(40, 20, QImage::Format_RGB32);
   large.fill(Qt::red);
   ASSERT_TRUE(large.save(path("large.png")));
@@ -189,7 +189,7 @@ TEST_F(IconImages, PicturesTooLargeOrOfTooManyColoursPointToThePhotoWindow) {
   }
 }
 
-TEST_F(IconImages, AGifOfImageMagickOpensWithItsColours) {
+TEST_F(WholeIconSaves, AGifOfImageMagickOpensWithItsColours) {
   if (!QFile::exists("/usr/bin/convert"))
     PF_SKIP_CROSS_CHECK("ImageMagick is not installed (Debian package imagemagick)");
   QImage picture(20, 10, QImage::Format_ARGB32);

@@ -105,7 +105,7 @@ bool SameStoredImage(const IconEntry& a, const IconEntry& b) {
   return a.image == b.image && std::equal(a.entry.begin(), a.entry.begin() + 12, b.entry.begin());
 }
 
-class IconImages : public ::testing::Test {
+class WholeIconFiles : public ::testing::Test {
  protected:
   fs::path dir = fs::temp_directory_path() / ("pf-icon-images-" + std::to_string(::getpid()));
   void SetUp() override { fs::create_directories(dir); }
@@ -156,7 +156,7 @@ void ExpectKeptAndPut(const Bytes& before, const Bytes& after, const Save& save)
   }
 }
 
-TEST_F(IconImages, EverySaveChangesOnlyItsImage) {
+TEST_F(WholeIconFiles, EverySaveChangesOnlyItsImage) {
   const std::map<std::string, std::size_t> sizes = {
       {"4-bit 32", 766},        {"4-bit 16", 318},         {"mask 32", 766},       {"mask 16", 318},
       {"full colour 32", 3262}, {"full colour 64", 12862}, {"full colour 16", 894}};
@@ -179,7 +179,7 @@ TEST_F(IconImages, EverySaveChangesOnlyItsImage) {
   }
 }
 
-TEST_F(IconImages, FilesThatAreNoReadableIconAreReplacedWhole) {
+TEST_F(WholeIconFiles, FilesThatAreNoReadableIconAreReplacedWhole) {
   Bytes icon = Files()["three.ico"];
   Bytes outside = icon;
   put32(outside, 6 + 16 + 12, static_cast<std::uint32_t>(icon.size()));  // an image behind the end
@@ -204,7 +204,7 @@ TEST_F(IconImages, FilesThatAreNoReadableIconAreReplacedWhole) {
   }
 }
 
-TEST_F(IconImages, ALastImageSizedPastTheEndIsKeptAsFarAsItGoes) {
+TEST_F(WholeIconFiles, ALastImageSizedPastTheEndIsKeptAsFarAsItGoes) {
   Bytes icon = Files()["three.ico"];
   const auto entries = *ReadIconEntries(icon);
   // The directory's last image is the last in the file; its size claims 3 bytes more than there are.
@@ -219,7 +219,7 @@ TEST_F(IconImages, ALastImageSizedPastTheEndIsKeptAsFarAsItGoes) {
       std::any_of(after->begin(), after->end(), [&](auto& e) { return e.image == entries[2].image; }));
 }
 
-TEST_F(IconImages, PillowImageMagickAndIcotoolReadEveryImageAlike) {
+TEST_F(WholeIconFiles, PillowImageMagickAndIcotoolReadEveryImageAlike) {
   if (!fs::exists("/usr/bin/convert"))
     PF_SKIP_CROSS_CHECK("ImageMagick is not installed (Debian package imagemagick)");
   if (!fs::exists("/usr/bin/icotool"))
