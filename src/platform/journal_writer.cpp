@@ -359,6 +359,8 @@ bool JournalWriter::write(const RecoveryState& state) {
   if (!superseded_.empty()) {
     // Read back from the disk, not trusted from memory: only then may the older journal go.
     if (!readsBackAs(state)) {
+      // A journal that does not hold the work must not be offered before the one that does.
+      ::unlink(localPath_.c_str());
       lastWritten_.clear();  // written again, and checked again, next time
       return false;
     }
