@@ -182,7 +182,8 @@ void RestoreRecoveryState(App& app, const RecoveryState& state) {
 SessionJournal::SessionJournal(App& app, const QString& folder, int delayMs) : app_(app) {
   QString problem;
   // A portable copy keeps its journal in its own program folder, whose rights are its user's business.
-  store_ = JournalStore::open(folder, &problem, QDir::cleanPath(folder) != QDir::cleanPath(app.programFolder()));
+  store_ =
+      JournalStore::open(folder, &problem, QDir::cleanPath(folder) != QDir::cleanPath(app.programFolder()));
   if (!problem.isEmpty()) std::fprintf(stderr, "pictoforge: %s\n", qPrintable(problem));
   if (!store_ || !store_->writable()) return;
   writer_ = std::make_unique<JournalWriter>(
@@ -208,7 +209,8 @@ bool SessionJournal::offerAndStart() {
     const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFileNoFollow(LocalPath(found.path));
     // Without its blob file a journal still gives back what it holds itself.
     const std::vector<std::uint8_t> blobs =
-        bytes ? ReadWholeFileNoFollow(LocalPath(JournalBlobPath(found.path))).value_or(std::vector<std::uint8_t>{})
+        bytes ? ReadWholeFileNoFollow(LocalPath(JournalBlobPath(found.path)))
+                    .value_or(std::vector<std::uint8_t>{})
               : std::vector<std::uint8_t>{};
     const JournalReadResult read = bytes ? DecodeJournal(*bytes, blobs) : JournalReadResult{};
     if (!read.recognised || read.state.empty()) {

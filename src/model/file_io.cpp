@@ -276,7 +276,8 @@ bool WritePrivateFileAtomically(const std::string& path, std::span<const std::ui
   const std::string prefix = path.substr(0, path.size() - name.size());
   struct stat st {};
   if (::lstat(path.c_str(), &st) == 0) {
-    if (!S_ISREG(st.st_mode)) return fail(S_ISLNK(st.st_mode) ? ELOOP : S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    if (!S_ISREG(st.st_mode))
+      return fail(S_ISLNK(st.st_mode) ? ELOOP : S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
   } else if (errno != ENOENT) {
     return fail(errno);
   }

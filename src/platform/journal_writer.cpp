@@ -77,8 +77,8 @@ int TakeOwnLock(const QString& path) {
     if (fd < 0) return -1;
     struct stat held {};
     struct stat named {};
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && ::stat(native.c_str(), &named) == 0 &&
-        held.st_ino == named.st_ino && held.st_dev == named.st_dev)
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 &&
+        ::stat(native.c_str(), &named) == 0 && held.st_ino == named.st_ino && held.st_dev == named.st_dev)
       return fd;
     ::close(fd);
   }
@@ -109,7 +109,8 @@ bool JournalTurnedOff(const ProfileFile& settings) {
 // ---------------------------------------------------------------------------------------------------
 // Who owns which journal
 
-std::unique_ptr<JournalStore> JournalStore::open(const QString& folder, QString* problem, bool privateFolder) {
+std::unique_ptr<JournalStore> JournalStore::open(const QString& folder, QString* problem,
+                                                 bool privateFolder) {
   auto fail = [&](const QString& why) {
     if (problem) *problem = QStringLiteral("no recovery journal: %1: %2").arg(folder, why);
     return nullptr;
@@ -135,10 +136,12 @@ std::unique_ptr<JournalStore> JournalStore::open(const QString& folder, QString*
   const int fd = TakeOwnLock(QDir(folder).filePath(stem + kLockSuffix));
   if (fd < 0) {
     const int code = errno;
-    if (code != EACCES && code != EROFS && code != EPERM) return fail(QString::fromLocal8Bit(std::strerror(code)));
+    if (code != EACCES && code != EROFS && code != EPERM)
+      return fail(QString::fromLocal8Bit(std::strerror(code)));
     if (problem) {
-      *problem = QStringLiteral("no new recovery journal: %1 cannot be written (%2); the work kept there can "
-                                "still be restored")
+      *problem = QStringLiteral(
+                     "no new recovery journal: %1 cannot be written (%2); the work kept there can "
+                     "still be restored")
                      .arg(folder, QString::fromLocal8Bit(std::strerror(code)));
     }
   }

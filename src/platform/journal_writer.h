@@ -19,8 +19,6 @@
 #include <QString>
 #include <QTimer>
 #include <atomic>
-#include <span>
-#include <string>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -28,6 +26,8 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
+#include <string>
 #include <thread>
 #include <unordered_set>
 #include <vector>
@@ -67,7 +67,8 @@ class JournalStore {
   // reason when the folder cannot be made or, when `privateFolder` (the per-user state folder, not a
   // portable copy's program folder), is not the user's own. In a folder that cannot be written the store
   // only reads: it is returned with a one-line reason, and writable() is false.
-  static std::unique_ptr<JournalStore> open(const QString& folder, QString* problem, bool privateFolder = true);
+  static std::unique_ptr<JournalStore> open(const QString& folder, QString* problem,
+                                            bool privateFolder = true);
   // Lets go of every lock, leaving the files: a store that simply ends is what a crash looks like.
   ~JournalStore();
   JournalStore(const JournalStore&) = delete;
@@ -115,8 +116,8 @@ class JournalStore {
 // How the writer puts its files on disk; tests put failing ones in to see a full disk.
 struct JournalFileOps {
   // Replaces a file whole, all or nothing.
-  std::function<bool(const std::string& path, std::span<const std::uint8_t> bytes, std::string* error)> replace =
-      [](const std::string& path, std::span<const std::uint8_t> bytes, std::string* error) {
+  std::function<bool(const std::string& path, std::span<const std::uint8_t> bytes, std::string* error)>
+      replace = [](const std::string& path, std::span<const std::uint8_t> bytes, std::string* error) {
         return WritePrivateFileAtomically(path, bytes, error);
       };
   // Writes bytes into an existing file at an offset, flushed to disk.

@@ -189,7 +189,8 @@ TEST_F(FileIoTest, PrivateFilesAreOwnerOnlyAndNeverReachedThroughALink) {
     const char* name;
     int error;  // 0: written
   };
-  for (const Case& c : {Case{"new.pfj", 0}, Case{"open.pfj", 0}, Case{"link.pfj", ELOOP}, Case{"folder.pfj", EISDIR}}) {
+  for (const Case& c :
+       {Case{"new.pfj", 0}, Case{"open.pfj", 0}, Case{"link.pfj", ELOOP}, Case{"folder.pfj", EISDIR}}) {
     std::string whyWhole, whyAppended;
     const bool whole = WritePrivateFileAtomically(path(c.name), bytesOf("journal"), &whyWhole);
     const bool appended = WritePrivateFileAt(path(c.name), 7, bytesOf("+"), &whyAppended);

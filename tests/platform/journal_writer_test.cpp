@@ -208,7 +208,6 @@ TEST(JournalWriterTest, TypingAppendsItsRecordsAndTheBlobFileIsKeptToWhatIsLive)
   EXPECT_LT(writer.bytesWritten() - first, 10 * 200 * 1024);
 }
 
-
 mode_t ModeOf(const QString& path) {
   struct stat st {};
   return ::lstat(LocalPath(path).c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
@@ -259,7 +258,8 @@ TEST(JournalStoreTest, OnlyAStateFolderOfTheUsersOwnIsTrusted) {
     const std::unique_ptr<JournalStore> store = JournalStore::open(folder, &problem, c.privateFolder);
     if (c.refusedAs) {
       EXPECT_EQ(store, nullptr) << c.name;
-      EXPECT_EQ(problem, QStringLiteral("no recovery journal: %1 is %2").arg(folder, QString::fromLatin1(c.refusedAs)))
+      EXPECT_EQ(problem,
+                QStringLiteral("no recovery journal: %1 is %2").arg(folder, QString::fromLatin1(c.refusedAs)))
           << c.name;
       EXPECT_TRUE(QDir(mine).isEmpty()) << c.name << ": nothing made through the link";
       continue;
@@ -358,7 +358,8 @@ TEST(JournalStoreTest, LocksAndTemporaryFilesOfEndedEditorsGo) {
   ASSERT_NE(starting, nullptr);
   EXPECT_TRUE(starting->takeOrphans().empty());
   starting->releaseOrphans();
-  for (const Case& c : cases) EXPECT_EQ(QFile::exists(folder.filePath(c.name)), c.stays) << c.name.toStdString();
+  for (const Case& c : cases)
+    EXPECT_EQ(QFile::exists(folder.filePath(c.name)), c.stays) << c.name.toStdString();
 }
 
 }  // namespace
