@@ -135,7 +135,7 @@ TEST_F(JournalFolderTest, AFullDiskNeverCostsTheJournalItWasRestoredFrom) {
     EXPECT_TRUE(journal->offerAndStart());
     EXPECT_TRUE(CaptureRecoveryState(*app) == left);
     // The work is on screen and still on disk, in the one journal that holds it.
-    ASSERT_EQ(journals().size(), 1);
+    ASSERT_EQ(journals().size(), 1) << journals().join(QLatin1Char(' ')).toStdString();
     EXPECT_TRUE(readBack(journals().first()) == left);
 
     // Killed again before anything could be written: offered again, and now the disk has room.

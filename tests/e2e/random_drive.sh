@@ -21,7 +21,18 @@ mkdir -p "$reports"
 chmod 1777 "$reports"
 trap pf_end_session EXIT
 source "$(dirname "$0")/../../scripts/lib/private_x.sh"
-pf_private_x "$work"
+if [ -n "${PF_X_DISPLAY:-}" ]; then
+  # A display number of the caller's choosing (a machine shared with other sessions).
+  mkdir -p "$work/home" && mkdir -m 700 "$work/runtime"
+  export XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home"
+  export XDG_CONFIG_HOME="$work/home/.config" XDG_STATE_HOME="$work/home/.local/state"
+  Xvfb ":$PF_X_DISPLAY" -screen 0 1024x768x24 -nolisten tcp -noreset 2>"$work/xvfb.log" &
+  xvfb_pid=$!
+  export DISPLAY=":$PF_X_DISPLAY" QT_QPA_PLATFORM=xcb
+  sleep 1
+else
+  pf_private_x "$work"
+fi
 
 # A portable copy in the scratch folder, with a few pictures to open.
 cp "$binary" "$work/pictoforge"
@@ -56,9 +67,17 @@ while [ "$SECONDS" -lt "$end" ]; do
     restarts=$((restarts + 1))
     start
   fi
+  # There is no window manager: the drive itself moves the focus from window to window now and then.
+  if [ -z "${id:-}" ] || [ "$((RANDOM % 15))" -eq 0 ] || ! xdotool getwindowname "$id" >/dev/null 2>&1; then
+    mapfile -t shown < <(xdotool search --onlyvisible --name . 2>/dev/null || true)
+    id=""
+    if [ "${#shown[@]}" -gt 0 ]; then
+      id=${shown[RANDOM % ${#shown[@]}]}
+      xdotool windowraise "$id" windowfocus "$id" 2>/dev/null || true
+    fi
+  fi
   case $((RANDOM % 10)) in
     0 | 1 | 2)  # a menu of the window at hand (its bar is the top of the window), some way down it, chosen
-      id=$(xdotool getactivewindow 2>/dev/null || true)
       if [ "$((RANDOM % 4))" -eq 0 ] || [ -z "$id" ]; then
         xdotool key --clearmodifiers "${menus[RANDOM % ${#menus[@]}]}" 2>/dev/null || true
       else
@@ -68,12 +87,12 @@ while [ "$SECONDS" -lt "$end" ]; do
       for _ in $(seq $((RANDOM % 12))); do xdotool key Down 2>/dev/null || true; done
       xdotool key Return 2>/dev/null || true
       ;;
-    3 | 4)  # a click somewhere in the window that has the focus
-      id=$(xdotool getactivewindow 2>/dev/null || true)
+    3 | 4)  # a click somewhere in that window, left or right, now and then a double click
       if [ -n "$id" ]; then
-        eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null || echo WIDTH=1 HEIGHT=1)"
+        WIDTH=1 HEIGHT=1
+        eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | grep -E '^(WIDTH|HEIGHT)=')"
         xdotool mousemove --window "$id" $((RANDOM % WIDTH)) $((RANDOM % HEIGHT)) \
-          click $((RANDOM % 2 * 2 + 1)) 2>/dev/null || true
+          click --repeat $((RANDOM % 4 == 0 ? 2 : 1)) $((RANDOM % 2 * 2 + 1)) 2>/dev/null || true
       fi
       ;;
     *)
@@ -83,7 +102,9 @@ while [ "$SECONDS" -lt "$end" ]; do
   events=$((events + 1))
   sleep 0.05
 done
-echo "random drive: $events events, $restarts restarts"
+windows=$(xdotool search --onlyvisible --name . 2>/dev/null | wc -l)
+echo "random drive: $events events, $restarts restarts, $windows windows open at the end"
+tail -n 5 "$work/app.log" 2>/dev/null || true
 found=$(find "$reports" -type f | wc -l)
 [ "$found" -eq 0 ] || echo "random drive: $found sanitizer report(s) in $reports" >&2
 [ "$found" -eq 0 ]
