@@ -64,12 +64,13 @@ std::string temporaryPath(const std::string& prefix, const std::string& name, in
   return prefix + "." + name.substr(0, 120) + suffix;
 }
 
-void syncFolder(const std::string& prefix) {
+bool syncFolder(const std::string& prefix) {
   // Makes the rename itself durable; a failure here leaves a complete file either way.
   const int fd = ::open(prefix.empty() ? "." : prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  (void)::fsync(fd);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
   ::close(fd);
+  return ok;
 }
 
 }  // namespace
@@ -200,7 +201,7 @@ int openTemporary(const std::string& prefix, const std::string& name, mode_t mod
 // Fills the temporary file, flushes it and renames it over the target; on failure the temporary file
 // goes and the code says why.
 bool finishReplace(Fd& fd, const std::string& tempPath, const std::string& target, const std::string& prefix,
-                   std::span<const std::uint8_t> bytes, int& code) {
+                   std::span<const std::uint8_t> bytes, int& code, FolderSync folderSync = FolderSync::Now) {
   bool ok = writeAll(fd.get(), bytes.data(), bytes.size());
   ok = ok && ::fsync(fd.get()) == 0;
   ok = fd.close() && ok;
@@ -210,14 +211,14 @@ bool finishReplace(Fd& fd, const std::string& tempPath, const std::string& targe
     ::unlink(tempPath.c_str());
     return false;
   }
-  syncFolder(prefix);
+  if (folderSync == FolderSync::Now) syncFolder(prefix);
   return true;
 }
 
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string* error,
-                         WriteMethod* method) {
+                         WriteMethod* method, FolderSync folderSync) {
   auto fail = [error](int code) {
     if (error) *error = std::strerror(code);
     return false;
@@ -260,7 +261,7 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
     return fail(code);
   }
   int code = 0;
-  if (!finishReplace(fd, tempPath, target, prefix, bytes, code)) return fail(code);
+  if (!finishReplace(fd, tempPath, target, prefix, bytes, code, folderSync)) return fail(code);
   if (method) *method = WriteMethod::Replaced;
   return true;
 }
@@ -320,6 +321,11 @@ bool WritePrivateFileAt(const std::string& path, std::uint64_t offset, std::span
   if (::fdatasync(fd.get()) != 0) return fail(errno);
   if (!fd.close()) return fail(errno);
   return true;
+}
+
+bool SyncFolderOf(const std::string& path) {
+  const std::string target = LinkTarget(path).value_or(path);
+  return syncFolder(target.substr(0, target.size() - NameAfterLastSeparator(target).size()));
 }
 
 std::string FolderOf(const std::string& path) {
