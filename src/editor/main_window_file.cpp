@@ -9,6 +9,7 @@
 #include "platform/app_context.h"
 #include "platform/file_name_sender.h"
 #include "platform/local_path.h"
+#include "platform/picture_file.h"
 #include "tools/bitmap_size.h"
 
 namespace pf {
@@ -30,7 +31,7 @@ QString NameOnly(const QString& path) {
 QString IC::askFileName(const QString& key, const QString& filter) {
   FileDialogOptions options = dialogOptions();
   options.filter = filter;
-  options.initialFolder = QString::fromStdString(lastFolder(app().settings, key.toStdString()));
+  options.initialFolder = app().rememberedFolder(key.toStdString());
   options.mustExist = true;
   return app().ui.openFile(this, options).value_or(QString());
 }
@@ -45,18 +46,18 @@ void IC::rememberFolder(const QString& key, const QString& path) {
   storeLastFolder(app().settings, key.toStdString(), path.toStdString());
 }
 
-void IC::afterLoad(bool redrawPanel) {
+void IC::afterLoad() {
   if (ZoomBuffer) ZoomBuffer->bitBlt(0, 0, 162, 162, client(), 280, kGridTop);
   MoveCaret(0, kGridTop);
   EditActive = true;
-  if (redrawPanel) {
-    DrawPalettePanel();
-    setStatusPanel(2, NameOnly(FileName));
-  }
+  Icon16 = false;
+  DrawPalettePanel();
+  setStatusPanel(2, NameOnly(FileName));
 }
 
 void IC::openFileName() {
-  if (FileName.contains(QLatin1String(".ico")) || FileName.contains(QLatin1String(".ICO"))) {
+  const PictureKind kind = KindOfPictureFile(FileName);
+  if (kind == PictureKind::Icon) {
     const IconReadStatus status =
         ReadIconFile(LocalPath(FileName), 0,
                      {S.IconPalette, First(PackedPixels, kPackedSize), First(S.IconMask, kMaskSize), S});
@@ -67,8 +68,9 @@ void IC::openFileName() {
     UnpackPixels32(First(PackedPixels, kPackedSize), S.IconPixels);
     UnpackMask(First(S.IconMask, kMaskSize), S.MaskGrid);
     RedisplayAll(0);
-    afterLoad(true);
-  } else if (FileName.contains(QLatin1String(".bmp"), Qt::CaseInsensitive)) {
+    afterLoad();
+    noteSaved();
+  } else if (kind == PictureKind::Bitmap) {
     BitmapFileName = FileName;
     // A rejected bitmap must not leave the icon with a black palette behind the unchanged picture.
     const Palette before = S.IconPalette;
@@ -86,7 +88,9 @@ void IC::openFileName() {
     }
     UnpackPixels32(First(PackedPixels, kPackedSize), S.IconPixels);
     RedisplayAll(1);
-    afterLoad(false);
+    // The palette panel and the status bar show the bitmap's colours and name too, as after an icon.
+    afterLoad();
+    noteSaved();
   } else {
     app().ui.message(this, QStringLiteral("読み込めるデータではありません。"));
   }
@@ -126,6 +130,8 @@ void IC::mnuSAVE_Click() {
   if (!WriteIcon32(LocalPath(FileName), S.IconPalette, First(PackedPixels, kPackedSize),
                    First(S.IconMask, kMaskSize))) {
     app().ui.message(this, kCannotOpen);
+  } else {
+    noteSaved();
   }
   rememberFolder(QStringLiteral("LoadIcon"), FileName);
 }
@@ -140,6 +146,8 @@ void IC::mnuFBSAVE_Click() {
   if (WriteBitmapFile(LocalPath(BitmapFileName), First(PackedPixels, kPackedSize), S.BitmapWidth,
                       S.BitmapHeight, S.IconPalette) != 0) {
     app().ui.message(this, QStringLiteral("SAVEできませんでした。"));
+  } else {
+    noteSaved();
   }
   rememberFolder(QStringLiteral("LoadBitmap"), BitmapFileName);
 }
@@ -149,13 +157,15 @@ void IC::mnuHexLoad_Click() {
   const QString chosen = askFileName(QStringLiteral("FavIcon"), kOpenFilter);
   if (chosen.isEmpty()) return;
   FileName = chosen;
-  if (!FileName.contains(QLatin1String(".ico"), Qt::CaseInsensitive)) return;
+  if (KindOfPictureFile(FileName) != PictureKind::Icon) return;
   if (ReadIcon16(LocalPath(FileName), First(S.IconPixels, kPixelCount), S) != 0) {
     app().ui.message(this, QStringLiteral("１６色でないか、または、サイズがことなります。"));
     return;
   }
   RedisplayAll(0);
-  afterLoad(true);
+  afterLoad();
+  Icon16 = true;
+  noteSaved();
   rememberFolder(QStringLiteral("FavIcon"), FileName);
 }
 
@@ -166,6 +176,8 @@ void IC::mnuHexIcon_Click() {
   if (!WriteIcon16(LocalPath(FileName), First(S.IconPixels, kPixelCount), S.IconPalette,
                    Opaque ? -1 : S.TransparentIndex)) {
     app().ui.message(this, kCannotOpen);
+  } else {
+    noteSaved();
   }
   rememberFolder(QStringLiteral("FavIconSave"), FileName);
 }
@@ -194,10 +206,15 @@ void IC::MessageHookProc(const ChannelMessage& message) {
 }
 
 void IC::ShowRestoredWork() {
-  // The history came back with its snapshot, so this redisplay stores no record of its own.
+  // The history came back as it was, snapshot and all: this redisplay stores nothing, so the counter,
+  // the records and what 戻す and 進む reach are as before (after a step back the snapshot is blank,
+  // and a recording redisplay would copy the record on screen over the next one).
+  SkipHistoryOnce = true;
   RedisplayAll(1);
   updateHistoryLabel();
-  afterLoad(true);
+  afterLoad();
+  // Work that came back has not been saved.
+  savedPicture_.reset();
   if (FileName.isEmpty()) setStatusPanel(2, QStringLiteral("New"));
   setStatusPanel(3, QStringLiteral("透明色=%1").arg(S.TransparentIndex));
 }
@@ -214,19 +231,39 @@ void IC::GetICOFromIFM() {
       break;
     }
     case 812:
-      // `pictoforge FILE` hands over a picture file to open; other senders an exchange file.
-      if (lastMessage_.wParam == kNameIsPictureFile) {
-        AutoFileOpen(ReceivedFileName);
-      } else {
-        LoadExchangeFile();
+      // While the recovery question shows, a file handed over waits for the answer: はい would replace it.
+      if (holdingHandedFiles_) {
+        heldHandedFiles_.emplace_back(lastMessage_.wParam, ReceivedFileName);
+        break;
       }
-      // The sender has been told the file arrived: it must be seen, also while the full colour part or
-      // a layout keeps the editor hidden (their windows stay open).
-      showHandedOver();
+      takeHandedFile(lastMessage_.wParam);
       break;
     default:
       break;
   }
+}
+
+void IC::takeHandedFile(int kind) {
+  // `pictoforge FILE` hands over a picture file to open; other senders an exchange file.
+  if (kind == kNameIsPictureFile) {
+    AutoFileOpen(ReceivedFileName);
+  } else {
+    LoadExchangeFile();
+  }
+  // The sender has been told the file arrived: it must be seen, also while the full colour part or a
+  // layout keeps the editor hidden (their windows stay open).
+  showHandedOver();
+}
+
+void IC::holdHandedFiles(bool hold) {
+  holdingHandedFiles_ = hold;
+  if (hold) return;
+  const std::vector<std::pair<int, QString>> held = std::exchange(heldHandedFiles_, {});
+  for (const auto& [kind, name] : held) {
+    ReceivedFileName = name;
+    takeHandedFile(kind);
+  }
+  if (!held.empty()) app().workChanged();
 }
 
 void IC::LoadExchangeFile() {
@@ -238,7 +275,8 @@ void IC::LoadExchangeFile() {
   S.IconPalette = image->palette;
   std::copy(image->packed.begin(), image->packed.end(), PackedPixels.begin());
   std::copy(image->mask.begin(), image->mask.end(), S.IconMask.begin());
-  if (image->size == 16) {
+  Icon16 = image->size == 16;
+  if (Icon16) {
     UnpackPixels16(First(PackedPixels, 128), S.IconPixels);
   } else {
     UnpackPixels32(First(PackedPixels, kPackedSize), S.IconPixels);
@@ -246,6 +284,7 @@ void IC::LoadExchangeFile() {
   UnpackMask(First(S.IconMask, kMaskSize), S.MaskGrid);
   RedisplayAll(1);
   DrawPalettePanel();
+  noteSaved();
 }
 
 }  // namespace pf
