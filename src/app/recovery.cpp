@@ -1,5 +1,6 @@
 #include "app/recovery.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
@@ -298,17 +299,24 @@ bool OfferRecoveryThenOpen(App& app, SessionJournal* journal, const QString& fil
 
 SessionJournal::SessionJournal(App& app, const QString& folder, int delayMs) : app_(app) {
   QString problem;
-  store_ = JournalStore::open(folder, &problem);
-  if (!store_) {
-    std::fprintf(stderr, "pictoforge: %s\n", qPrintable(problem));
-    return;
-  }
+  // A portable copy keeps its journal in its own program folder, whose rights are its user's business.
+  store_ =
+      JournalStore::open(folder, &problem, QDir::cleanPath(folder) != QDir::cleanPath(app.programFolder()));
+  if (!problem.isEmpty()) std::fprintf(stderr, "pictoforge: %s\n", qPrintable(problem));
+  if (!store_ || !store_->writable()) return;
   writer_ = std::make_unique<JournalWriter>(
       store_->journalPath(), [&app] { return CaptureRecoveryState(app); }, delayMs);
+  // The App lets go of its handler when it ends, and with it this token: from then on nothing may reach
+  // the App, and the writer stops, whichever of the two ends first.
+  auto token = std::shared_ptr<JournalWriter>(writer_.get(), [](JournalWriter* w) { w->stop(); });
+  appAlive_ = token;
+  app.setWorkChangedHandler([token, started = started_] {
+    if (*started) token->changed();
+  });
 }
 
 SessionJournal::~SessionJournal() {
-  app_.setWorkChangedHandler({});
+  if (!appAlive_.expired()) app_.setWorkChangedHandler({});
 }
 
 bool SessionJournal::offerAndStart() {
@@ -317,11 +325,13 @@ bool SessionJournal::offerAndStart() {
   IC* ic = app_.mainWindow();
   if (ic) ic->holdHandedFiles(true);
   bool restored = false;
+  bool offered = false;
   for (const FoundJournal& found : store_->takeOrphans()) {
-    const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(LocalPath(found.path));
+    const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFileNoFollow(LocalPath(found.path));
     // Without its blob file a journal still gives back what it holds itself.
     const std::vector<std::uint8_t> blobs =
-        bytes ? ReadWholeFile(LocalPath(JournalBlobPath(found.path))).value_or(std::vector<std::uint8_t>{})
+        bytes ? ReadWholeFileNoFollow(LocalPath(JournalBlobPath(found.path)))
+                    .value_or(std::vector<std::uint8_t>{})
               : std::vector<std::uint8_t>{};
     const JournalReadResult read = bytes ? DecodeJournal(*bytes, blobs) : JournalReadResult{};
     if (!read.recognised || read.state.empty()) {
@@ -335,15 +345,17 @@ bool SessionJournal::offerAndStart() {
     }
     // One session's work at a time; the others wait for the next start.
     if (restored) continue;
+    offered = true;
     const QString question = RecoveryQuestionText(read.state, QFileInfo(found.path).lastModified(),
                                                   QDateTime::currentDateTime(), found.declined);
     if (app_.ui.askYesNo(app_.mainWindow(), question)) {
       RestoreRecoveryState(app_, read.state);
-      // Kept under this session's name before the old journal goes.
-      writer_->writeNow();
       if (read.lost.empty()) {
-        JournalStore::discard(found.path);
+        // The old journal goes only once this session's own holds the work and reads back; in a folder
+        // that cannot be written it simply stays.
+        if (writer_) writer_->supersede(store_->adopt(found.path));
       } else {
+        if (writer_) writer_->writeNow();
         // What could not be read stays for a person to look at, as an unreadable journal does.
         const QString aside = store_->moveUnreadable(found.path);
         app_.ui.message(app_.mainWindow(), RecoveryLossText(read.lost, true, aside));
@@ -356,16 +368,18 @@ bool SessionJournal::offerAndStart() {
     }
   }
   store_->releaseOrphans();
+  if (!writer_ && offered) app_.ui.message(app_.mainWindow(), QString::fromUtf8(kNoNewJournalMessage));
   if (ic) ic->holdHandedFiles(false);
-  app_.setWorkChangedHandler([w = writer_.get()] { w->changed(); });
+  if (!writer_) return restored;
+  *started_ = true;
   // Whatever the start-up opened before now.
   writer_->changed();
   return restored;
 }
 
 void SessionJournal::end() {
-  app_.setWorkChangedHandler({});
-  if (!store_) return;
+  if (!appAlive_.expired()) app_.setWorkChangedHandler({});
+  if (!writer_) return;
   writer_->stop();
   store_->removeOwnFiles();
 }

@@ -17,6 +17,11 @@ class App;
 inline constexpr const char* kRecoveryQuestion =
     "前回のPictoforgeは正しく終了しませんでした。作業内容を復元しますか？";
 
+// After the question, when the journal folder cannot be written: what was there could be restored, but
+// nothing from now on is kept.
+inline constexpr const char* kNoNewJournalMessage =
+    "復元用の記録のフォルダーに書き込めないため、これからの作業は記録されません。";
+
 // The question about one journal: the opening line above, when its work last changed and what it holds
 // ("12:04 の作業: 絵と保管庫 2 つ"), and what いいえ does with it (kept for one more offer, or, when it
 // was offered before, discarded).
@@ -49,15 +54,18 @@ bool OfferRecoveryThenOpen(App& app, SessionJournal* journal, const QString& fil
 class SessionJournal {
  public:
   // Takes this process's place in `folder`. When that fails, one line goes to stderr and the journal
-  // stays off; the program runs on.
+  // stays off; the program runs on. A folder other than the program folder must be the user's own
+  // (JournalStore::open); one that cannot be written still has its journals offered.
   SessionJournal(App& app, const QString& folder, int delayMs = 1000);
-  // Stops listening and writing but leaves the journal, as a crash would.
+  // Stops listening and writing but leaves the journal, as a crash would. Either this or the App may
+  // end first.
   ~SessionJournal();
   SessionJournal(const SessionJournal&) = delete;
   SessionJournal& operator=(const SessionJournal&) = delete;
 
-  bool active() const { return store_ != nullptr; }
-  QString journalPath() const { return store_ ? store_->journalPath() : QString(); }
+  // Whether this session keeps a journal.
+  bool active() const { return writer_ != nullptr; }
+  QString journalPath() const { return writer_ ? store_->journalPath() : QString(); }
   JournalWriter* writer() const { return writer_.get(); }
 
   // Asks about each journal an ended process left until one is restored: はい restores it, いいえ sets it
@@ -73,6 +81,10 @@ class SessionJournal {
   App& app_;
   std::unique_ptr<JournalStore> store_;
   std::unique_ptr<JournalWriter> writer_;
+  // Alive while the App holds this journal's handler.
+  std::weak_ptr<JournalWriter> appAlive_;
+  // Set once the journals left before were dealt with: from then on changes are kept.
+  std::shared_ptr<bool> started_ = std::make_shared<bool>(false);
 };
 
 }  // namespace pf

@@ -80,12 +80,13 @@ namespace {
 // Reads a regular file up to `limit` bytes; beyond that it is refused when `refuseLonger`, else the rest
 // is left unread.
 std::optional<std::vector<std::uint8_t>> readRegularFile(const std::string& path, std::size_t limit,
-                                                         bool refuseLonger, std::string* error) {
+                                                         bool refuseLonger, std::string* error,
+                                                         bool followLinks = true) {
   auto fail = [error](int code) -> std::optional<std::vector<std::uint8_t>> {
     if (error) *error = std::strerror(code);
     return std::nullopt;
   };
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (followLinks ? 0 : O_NOFOLLOW)));
   if (fd.get() < 0) return fail(errno);
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) return fail(errno);
@@ -120,6 +121,10 @@ std::optional<std::vector<std::uint8_t>> readRegularFile(const std::string& path
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::string* error) {
   return readRegularFile(path, kMaxReadSize, true, error);
+}
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFileNoFollow(const std::string& path, std::string* error) {
+  return readRegularFile(path, kMaxReadSize, true, error, false);
 }
 
 std::optional<std::vector<std::uint8_t>> ReadFileStart(const std::string& path, std::size_t length,
@@ -179,6 +184,39 @@ bool writeInPlace(const std::string& target, std::span<const std::uint8_t> bytes
 
 }  // namespace
 
+namespace {
+
+// A new temporary file beside `name` in the folder `prefix` (with its trailing '/', or empty), never
+// reusing or following anything already there; -1 with errno set when none can be made.
+int openTemporary(const std::string& prefix, const std::string& name, mode_t mode, std::string& tempPath) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    tempPath = temporaryPath(prefix, name, attempt);
+    const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+// Fills the temporary file, flushes it and renames it over the target; on failure the temporary file
+// goes and the code says why.
+bool finishReplace(Fd& fd, const std::string& tempPath, const std::string& target, const std::string& prefix,
+                   std::span<const std::uint8_t> bytes, int& code, FolderSync folderSync = FolderSync::Now) {
+  bool ok = writeAll(fd.get(), bytes.data(), bytes.size());
+  ok = ok && ::fsync(fd.get()) == 0;
+  ok = fd.close() && ok;
+  ok = ok && ::rename(tempPath.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    code = errno != 0 ? errno : EIO;
+    ::unlink(tempPath.c_str());
+    return false;
+  }
+  if (folderSync == FolderSync::Now) syncFolder(prefix);
+  return true;
+}
+
+}  // namespace
+
 bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string* error,
                          WriteMethod* method, FolderSync folderSync) {
   auto fail = [error](int code) {
@@ -198,11 +236,8 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
   if (targetExists && ::access(target.c_str(), W_OK) != 0) return fail(errno);
 
   std::string tempPath;
-  int rawFd = -1;
-  for (int attempt = 0; attempt < 16 && rawFd < 0; ++attempt) {
-    tempPath = temporaryPath(prefix, name, attempt);
-    rawFd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (rawFd >= 0 || errno == EEXIST) continue;
+  const int rawFd = openTemporary(prefix, name, 0666, tempPath);
+  if (rawFd < 0) {
     const int openError = errno;
     // A writable file in a folder that is not: it can still be saved, only not all or nothing.
     struct stat st {};
@@ -215,25 +250,76 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
     }
     return fail(openError);
   }
-  if (rawFd < 0) return fail(EEXIST);
   Fd fd(rawFd);
 
-  bool ok = true;
   struct stat existing {};
-  if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-    ok = ::fchmod(fd.get(), existing.st_mode & 07777) == 0;
-  }
-  ok = ok && writeAll(fd.get(), bytes.data(), bytes.size());
-  ok = ok && ::fsync(fd.get()) == 0;
-  ok = fd.close() && ok;
-  ok = ok && ::rename(tempPath.c_str(), target.c_str()) == 0;
-  if (!ok) {
-    const int code = errno != 0 ? errno : EIO;
+  if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
+      ::fchmod(fd.get(), existing.st_mode & 07777) != 0) {
+    const int code = errno;
+    fd.close();
     ::unlink(tempPath.c_str());
     return fail(code);
   }
-  if (folderSync == FolderSync::Now) syncFolder(prefix);
+  int code = 0;
+  if (!finishReplace(fd, tempPath, target, prefix, bytes, code, folderSync)) return fail(code);
   if (method) *method = WriteMethod::Replaced;
+  return true;
+}
+
+bool WritePrivateFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                                std::string* error) {
+  auto fail = [error](int code) {
+    if (error) *error = std::strerror(code);
+    return false;
+  };
+  const std::string name = NameAfterLastSeparator(path);
+  if (name.empty()) return fail(EISDIR);
+  const std::string prefix = path.substr(0, path.size() - name.size());
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode))
+      return fail(S_ISLNK(st.st_mode) ? ELOOP : S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+  } else if (errno != ENOENT) {
+    return fail(errno);
+  }
+
+  std::string tempPath;
+  const int rawFd = openTemporary(prefix, name, 0600, tempPath);
+  if (rawFd < 0) return fail(errno);
+  Fd fd(rawFd);
+  // Whatever the umask left, nobody else reads what the program keeps for its user.
+  if (::fchmod(fd.get(), 0600) != 0) {
+    const int code = errno;
+    fd.close();
+    ::unlink(tempPath.c_str());
+    return fail(code);
+  }
+  int code = 0;
+  if (!finishReplace(fd, tempPath, path, prefix, bytes, code)) return fail(code);
+  return true;
+}
+
+bool WritePrivateFileAt(const std::string& path, std::uint64_t offset, std::span<const std::uint8_t> bytes,
+                        std::string* error) {
+  auto fail = [error](int code) {
+    if (error) *error = std::strerror(code);
+    return false;
+  };
+  Fd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
+  if (fd.get() < 0) return fail(errno);
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) return fail(errno);
+  if (!S_ISREG(st.st_mode)) return fail(EINVAL);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n =
+        ::pwrite(fd.get(), bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return fail(n < 0 ? errno : EIO);
+    done += static_cast<std::size_t>(n);
+  }
+  if (::fdatasync(fd.get()) != 0) return fail(errno);
+  if (!fd.close()) return fail(errno);
   return true;
 }
 

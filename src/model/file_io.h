@@ -25,6 +25,11 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
 std::optional<std::vector<std::uint8_t>> ReadFileStart(const std::string& path, std::size_t length,
                                                        std::string* error = nullptr);
 
+// ReadWholeFile for a file that must not be reached through a symbolic link: a link at the end of the path is
+// refused (ELOOP), not followed.
+std::optional<std::vector<std::uint8_t>> ReadWholeFileNoFollow(const std::string& path,
+                                                               std::string* error = nullptr);
+
 // How WriteFileAtomically got the bytes into the file.
 enum class WriteMethod {
   Replaced,  // a complete temporary file was renamed over the target: all or nothing
@@ -53,6 +58,18 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
 // Flushes the folder that holds `path` (the folder of the file a write to `path` reaches, for a link), so
 // the renames made in it last. False when it cannot be opened or synced.
 bool SyncFolderOf(const std::string& path);
+
+// The same for a file of the program's own in a folder of the user's own (the recovery journal): never
+// through a link. What is at `path` must be a plain file or nothing; a symbolic link or anything else is
+// refused and left as it is. The new file is readable and writable by its owner only (0600), whatever the
+// old one was, and nothing is ever written in place.
+bool WritePrivateFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                                std::string* error = nullptr);
+
+// Writes the bytes into an existing plain file at `offset` (not through a link: refused) and flushes them
+// to disk. What was there before `offset` stays; a failure may leave part of the bytes written.
+bool WritePrivateFileAt(const std::string& path, std::uint64_t offset, std::span<const std::uint8_t> bytes,
+                        std::string* error = nullptr);
 
 // The file a write to `path` reaches: `path` itself unless it is a symbolic link, else the end of the
 // link's chain, each relative target taken from the folder of the link that names it. The end need not

@@ -2,10 +2,17 @@
 //
 // Every running editor has a name of its own, journal-<pid>-<start time>-<n>, and holds an flock on
 // <name>.lock for as long as it runs; its journal is <name>.pfj, journals it was offered and set aside are
-// <name>.declined-<n>.pfj. Each journal's blobs are in the file of its name with ".blobs" added, which
+// <name>.declined-<n>.pfj, and a journal it restored waits as <name>.restored-<n>.pfj until its own reads
+// back. Each journal's blobs are in the file of its name with ".blobs" added, which
 // goes wherever the journal goes. A journal whose owner's lock can be taken belongs to a process that is no
 // longer running: that is the one test, so two editors never take each other's journals, and a reused
-// process number cannot be mistaken for the dead owner.
+// process number cannot be mistaken for the dead owner. The same test finds the locks and the temporary
+// files (.<name>.pfj.tmp-…, .<name>.pfj.blobs.tmp-…) that an editor killed at the wrong moment left.
+//
+// Nothing in the folder is ever reached through a symbolic link, and every file made there is its user's
+// alone (0600). The per-user state folder must itself be the user's own: a real folder, not writable by
+// anyone else; otherwise there is no journal at all. A folder that cannot be written still has its
+// journals offered, since restoring only reads them, but keeps no new one.
 #pragma once
 
 #include <QObject>
@@ -19,10 +26,13 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
+#include <string>
 #include <thread>
 #include <unordered_set>
 #include <vector>
 
+#include "model/file_io.h"
 #include "model/profile.h"
 #include "model/recovery_journal.h"
 
@@ -48,17 +58,25 @@ struct FoundJournal {
   bool declined = false;
 };
 
+// The mode bits a per-user state folder must not have: nobody else may write in it.
+inline constexpr unsigned kStateFolderForbiddenBits = 022;
+
 class JournalStore {
  public:
   // Creates the folder (private to the user) and takes this process's lock; nothing and a one-line
-  // reason when the folder cannot be written.
-  static std::unique_ptr<JournalStore> open(const QString& folder, QString* problem);
+  // reason when the folder cannot be made or, when `privateFolder` (the per-user state folder, not a
+  // portable copy's program folder), is not the user's own. In a folder that cannot be written the store
+  // only reads: it is returned with a one-line reason, and writable() is false.
+  static std::unique_ptr<JournalStore> open(const QString& folder, QString* problem,
+                                            bool privateFolder = true);
   // Lets go of every lock, leaving the files: a store that simply ends is what a crash looks like.
   ~JournalStore();
   JournalStore(const JournalStore&) = delete;
   JournalStore& operator=(const JournalStore&) = delete;
 
   const QString& folder() const { return folder_; }
+  // Whether this process can keep a journal here.
+  bool writable() const { return lockFd_ >= 0; }
   QString journalPath() const;
 
   // The journals of processes no longer running, their newest work first and set-aside ones last. Their
@@ -67,6 +85,10 @@ class JournalStore {
   // Set aside under this process's name, to be offered once more after it ends (or removed by its clean
   // end). The new path, or empty when it could not be renamed.
   QString setAside(const QString& path);
+  // A journal whose work this process restored, renamed under this process's name until its own journal
+  // reads back (JournalWriter::supersede): a crash before then offers it again. The new path, or the old
+  // one when it could not be renamed.
+  QString adopt(const QString& path);
   // Renamed so that it is never offered again but stays for a person to look at.
   QString moveUnreadable(const QString& path);
   // Removes a journal that has been restored or declined twice, with its blobs.
@@ -79,13 +101,30 @@ class JournalStore {
  private:
   JournalStore(QString folder, QString stem, int lockFd);
   QString pathFor(const QString& stem, const QString& suffix) const;
+  // Holds the lock of an owner that has gone; false while it still runs.
+  bool holdOwnerOf(const QString& stem);
 
   QString folder_;
   QString stem_;
   int lockFd_ = -1;
   int declinedCount_ = 0;
+  int adoptedCount_ = 0;
   // Owners of orphans: stem -> the lock held for them.
   std::map<QString, int> orphanLocks_;
+};
+
+// How the writer puts its files on disk; tests put failing ones in to see a full disk.
+struct JournalFileOps {
+  // Replaces a file whole, all or nothing.
+  std::function<bool(const std::string& path, std::span<const std::uint8_t> bytes, std::string* error)>
+      replace = [](const std::string& path, std::span<const std::uint8_t> bytes, std::string* error) {
+        return WritePrivateFileAtomically(path, bytes, error);
+      };
+  // Writes bytes into an existing file at an offset, flushed to disk.
+  std::function<bool(const std::string& path, std::uint64_t offset, std::span<const std::uint8_t> bytes,
+                     std::string* error)>
+      writeAt = [](const std::string& path, std::uint64_t offset, std::span<const std::uint8_t> bytes,
+                   std::string* error) { return WritePrivateFileAt(path, offset, bytes, error); };
 };
 
 // Keeps the journal up to date without getting in the user's way: changed() only notes the change; a
@@ -103,8 +142,15 @@ class JournalWriter final : public QObject {
 
   // Something the journal keeps may have changed.
   void changed();
-  // Snapshots and writes at once, returning when the file is written.
-  void writeNow();
+  // Snapshots and writes at once, returning when the file is written: whether the journal on disk now
+  // holds the work (or nothing needs keeping).
+  bool writeNow();
+  // Removes an older journal (with its blobs) once this one holds the work and reads back whole, trying
+  // at once and then after every write until it is gone; true when it went at once. Until then a crash
+  // leaves the older one to be offered: a full disk never costs the work.
+  bool supersede(const QString& olderJournal);
+  // With the worker idle.
+  void setFileOps(JournalFileOps ops);
   // Stops writing, waiting for a write under way.
   void stop();
 
@@ -115,8 +161,11 @@ class JournalWriter final : public QObject {
  private:
   void snapshot();
   void run();
-  // Encodes and writes one state; on the worker thread or, from writeNow, with the worker idle.
-  void write(const RecoveryState& state);
+  // Encodes and writes one state; on the worker thread or, from writeNow, with the worker idle. Whether
+  // the journal on disk holds it.
+  bool write(const RecoveryState& state);
+  // Whether the journal and blob file on disk read back as `state`.
+  bool readsBackAs(const RecoveryState& state) const;
 
   QString path_;
   std::string localPath_;
@@ -132,7 +181,7 @@ class JournalWriter final : public QObject {
   bool quit_ = false;
   // Appends the blobs not written yet, or rewrites the file when it is mostly dead weight; false when
   // the journal must not be replaced.
-  bool writeBlobs(const EncodedJournal& encoded);
+  bool writeBlobs(const EncodedJournal& encoded, std::string& error);
 
   std::string localBlobPath_;
   std::vector<std::uint8_t> lastWritten_;
@@ -142,6 +191,9 @@ class JournalWriter final : public QObject {
   std::unordered_set<std::uint64_t> blobKeys_;
   std::size_t blobFileSize_ = 0;
   bool reportedFailure_ = false;
+  JournalFileOps ops_;
+  // Older journals that go once this one reads back.
+  std::vector<std::string> superseded_;
   std::atomic<std::int64_t> bytesWritten_{0};
   std::atomic<int> writes_{0};
   std::thread worker_;

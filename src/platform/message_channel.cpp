@@ -18,6 +18,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/private_folder.h"
+
 namespace pf {
 
 namespace {
@@ -47,24 +49,9 @@ ChannelPlace ChooseChannelPlace(const QString& runtimeFolder, const QString& tem
   if (!runtimeFolder.isEmpty() && QDir(runtimeFolder).exists())
     return {QDir(runtimeFolder).filePath(socketName), {}};
 
-  const uid_t user = geteuid();
-  const QString folder = QDir(tempFolder).filePath(QStringLiteral("pictoforge-%1").arg(user));
-  const QByteArray native = QFile::encodeName(folder);
-  // mkdir does not follow a link or reuse anything already there; what exists is checked below.
-  if (::mkdir(native.constData(), 0700) == 0) ::chmod(native.constData(), 0700);
-  struct stat st {};
-  QString wrong;
-  if (::lstat(native.constData(), &st) != 0) {
-    wrong = QString::fromLocal8Bit(std::strerror(errno));
-  } else if (S_ISLNK(st.st_mode)) {
-    wrong = QStringLiteral("a symbolic link");
-  } else if (!S_ISDIR(st.st_mode)) {
-    wrong = QStringLiteral("not a folder");
-  } else if (st.st_uid != user) {
-    wrong = QStringLiteral("owned by another user");
-  } else if ((st.st_mode & 077) != 0) {
-    wrong = QStringLiteral("open to other users (mode %1)").arg(st.st_mode & 0777, 3, 8, QLatin1Char('0'));
-  }
+  const QString folder = QDir(tempFolder).filePath(QStringLiteral("pictoforge-%1").arg(geteuid()));
+  MakePrivateFolder(folder);
+  const QString wrong = PrivateFolderProblem(folder, 077);
   if (!wrong.isEmpty()) {
     return {{}, QStringLiteral("no file-name channel: %1 is %2").arg(folder, wrong)};
   }

@@ -179,6 +179,39 @@ TEST_F(FileIoTest, SavesThroughSymbolicLinksToTheirTargets) {
   EXPECT_EQ(why, std::strerror(ELOOP));
 }
 
+TEST_F(FileIoTest, PrivateFilesAreOwnerOnlyAndNeverReachedThroughALink) {
+  put("victim", "the user's notes");
+  put("open.pfj", "old");
+  ::chmod(path("open.pfj").c_str(), 0644);
+  fs::create_symlink(path("victim"), path("link.pfj"));
+  fs::create_directory(path("folder.pfj"));
+  struct Case {
+    const char* name;
+    int error;  // 0: written
+  };
+  for (const Case& c :
+       {Case{"new.pfj", 0}, Case{"open.pfj", 0}, Case{"link.pfj", ELOOP}, Case{"folder.pfj", EISDIR}}) {
+    std::string whyWhole, whyAppended;
+    const bool whole = WritePrivateFileAtomically(path(c.name), bytesOf("journal"), &whyWhole);
+    const bool appended = WritePrivateFileAt(path(c.name), 7, bytesOf("+"), &whyAppended);
+    EXPECT_EQ(whole, c.error == 0) << c.name;
+    EXPECT_EQ(appended, c.error == 0) << c.name;
+    EXPECT_EQ(ReadWholeFileNoFollow(path(c.name)).has_value(), c.error == 0) << c.name;
+    if (c.error == 0) {
+      struct stat st {};
+      ASSERT_EQ(::lstat(path(c.name).c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & 07777, 0600u) << c.name;
+      EXPECT_EQ(contentOf(c.name), "journal+") << c.name;
+    } else {
+      EXPECT_EQ(whyWhole, std::strerror(c.error)) << c.name;
+      EXPECT_EQ(whyAppended, std::strerror(c.error)) << c.name;
+    }
+  }
+  EXPECT_EQ(contentOf("victim"), "the user's notes");
+  EXPECT_TRUE(fs::is_symlink(path("link.pfj")));
+  EXPECT_EQ(entries(), (std::vector<std::string>{"folder.pfj", "link.pfj", "new.pfj", "open.pfj", "victim"}));
+}
+
 TEST_F(FileIoTest, ReadRefusesWhatIsNotAnOrdinaryFileOfSaneSize) {
   put("empty", "");
   ASSERT_TRUE(ReadWholeFile(path("empty")).has_value());

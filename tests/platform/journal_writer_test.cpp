@@ -4,6 +4,10 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QTest>
 
 #include "model/file_io.h"
@@ -202,6 +206,160 @@ TEST(JournalWriterTest, TypingAppendsItsRecordsAndTheBlobFileIsKeptToWhatIsLive)
   EXPECT_LT(minute, 150 * 1024);
   // Over ten minutes, the rewrites that keep the blob file small included.
   EXPECT_LT(writer.bytesWritten() - first, 10 * 200 * 1024);
+}
+
+mode_t ModeOf(const QString& path) {
+  struct stat st {};
+  return ::lstat(LocalPath(path).c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+TEST(JournalStoreTest, OnlyAStateFolderOfTheUsersOwnIsTrusted) {
+  QTemporaryDir dir;
+  const QString mine = dir.filePath(QStringLiteral("mine"));
+  ASSERT_TRUE(QDir().mkpath(mine));
+  struct Case {
+    const char* name;
+    std::function<void(const QString&)> make;  // nothing made: the store makes the folder
+    bool privateFolder;
+    const char* refusedAs;  // nullptr: trusted
+  };
+  auto withMode = [](mode_t mode) {
+    return [mode](const QString& f) {
+      QDir().mkpath(f);
+      ::chmod(LocalPath(f).c_str(), mode);
+    };
+  };
+  const std::vector<Case> cases = {
+      {"new/pictoforge", nullptr, true, nullptr},
+      {"readable", withMode(0755), true, nullptr},
+      {"everyones", withMode(0777), true, "open to other users (mode 777)"},
+      {"groups", withMode(0770), true, "open to other users (mode 770)"},
+      {"link", [&](const QString& f) { QFile::link(mine, f); }, true, "a symbolic link"},
+      {"file",
+       [](const QString& f) {
+         QFile file(f);
+         file.open(QIODevice::WriteOnly);
+       },
+       true, "not a folder"},
+      {"others",
+       [&](const QString& f) {
+         withMode(0700)(f);
+         EXPECT_EQ(::chown(LocalPath(f).c_str(), 65534, 65534), 0);
+       },
+       true, "owned by another user"},
+      // A portable copy's program folder is its user's business; its files are private all the same.
+      {"portable", withMode(0777), false, nullptr},
+  };
+  for (const Case& c : cases) {
+    const QString folder = dir.filePath(QString::fromLatin1(c.name));
+    if (std::string(c.name) == "others" && ::geteuid() != 0) continue;  // only root can hand a folder over
+    if (c.make) c.make(folder);
+    QString problem;
+    const std::unique_ptr<JournalStore> store = JournalStore::open(folder, &problem, c.privateFolder);
+    if (c.refusedAs) {
+      EXPECT_EQ(store, nullptr) << c.name;
+      EXPECT_EQ(problem,
+                QStringLiteral("no recovery journal: %1 is %2").arg(folder, QString::fromLatin1(c.refusedAs)))
+          << c.name;
+      EXPECT_TRUE(QDir(mine).isEmpty()) << c.name << ": nothing made through the link";
+      continue;
+    }
+    ASSERT_NE(store, nullptr) << c.name << " " << problem.toStdString();
+    EXPECT_TRUE(store->writable()) << c.name;
+    EXPECT_TRUE(problem.isEmpty()) << c.name;
+    if (std::string(c.name) == "new/pictoforge") {
+      EXPECT_EQ(ModeOf(folder), 0700u);
+    }
+    JournalWriter writer(
+        store->journalPath(),
+        [] {
+          RecoveryState state;
+          state.picture = JournalPicture{};
+          return state;
+        },
+        60000);
+    EXPECT_TRUE(writer.writeNow()) << c.name;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+      EXPECT_EQ(ModeOf(QDir(folder).filePath(name)), 0600u) << c.name << " " << name.toStdString();
+  }
+}
+
+TEST(JournalStoreTest, NoWriteGoesThroughALinkPutInTheFolder) {
+  QTemporaryDir dir;
+  const QString victim = dir.filePath(QStringLiteral("notes.txt"));
+  const QString folder = dir.filePath(QStringLiteral("state"));
+  ASSERT_TRUE(WriteFileAtomically(LocalPath(victim), std::vector<std::uint8_t>{'n', 'o', 't', 'e', 's'}));
+  QString problem;
+  const std::unique_ptr<JournalStore> store = JournalStore::open(folder, &problem);
+  ASSERT_NE(store, nullptr) << problem.toStdString();
+  int version = 0;
+  JournalWriter writer(
+      store->journalPath(),
+      [&] {
+        RecoveryState state;
+        state.picture = JournalPicture{};
+        state.picture->pixels[0] = static_cast<std::uint8_t>(version % 16);
+        state.picture->fileName = std::to_string(version);
+        return state;
+      },
+      60000);
+  ASSERT_TRUE(writer.writeNow());
+  // Each of the two files swapped for a link to the user's notes: the write is refused, the link and the
+  // notes stay as they were, and once the link is gone the journal is written again.
+  for (const QString& swapped : {store->journalPath(), JournalBlobPath(store->journalPath())}) {
+    ASSERT_TRUE(QFile::remove(swapped));
+    ASSERT_TRUE(QFile::link(victim, swapped));
+    ++version;
+    EXPECT_FALSE(writer.writeNow()) << swapped.toStdString();
+    EXPECT_EQ(ReadWholeFile(LocalPath(victim)), (std::vector<std::uint8_t>{'n', 'o', 't', 'e', 's'}));
+    EXPECT_TRUE(QFileInfo(swapped).isSymLink());
+    ASSERT_TRUE(QFile::remove(swapped));
+    EXPECT_TRUE(writer.writeNow()) << swapped.toStdString();
+  }
+  // A link named like a journal is never offered.
+  QFile::link(victim, QDir(folder).filePath(QStringLiteral("journal-1-1-0.pfj")));
+  const std::unique_ptr<JournalStore> next = JournalStore::open(folder, &problem);
+  ASSERT_NE(next, nullptr);
+  EXPECT_TRUE(next->takeOrphans().empty());
+}
+
+TEST(JournalStoreTest, LocksAndTemporaryFilesOfEndedEditorsGo) {
+  QTemporaryDir dir;
+  const QDir folder(dir.filePath(QStringLiteral("state")));
+  QString problem;
+  std::unique_ptr<JournalStore> running = JournalStore::open(folder.path(), &problem);
+  ASSERT_NE(running, nullptr) << problem.toStdString();
+  const QString live = QFileInfo(running->journalPath()).completeBaseName();  // journal-<pid>-<ms>-<n>
+  auto put = [&](const QString& name) {
+    QFile file(folder.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("picture");
+  };
+  struct Case {
+    QString name;
+    bool stays;
+  };
+  const std::vector<Case> cases = {
+      // An editor killed before its first write, and one killed between a temporary file and its rename.
+      {QStringLiteral("journal-11-1-0.lock"), false},
+      {QStringLiteral(".journal-12-1-0.pfj.tmp-12-0-1f-0"), false},
+      {QStringLiteral(".journal-12-1-0.pfj.blobs.tmp-12-1-2f-0"), false},
+      {QStringLiteral("journal-12-1-0.lock"), false},
+      // Nothing of a running editor is touched, nor what is not the journal's.
+      {live + QStringLiteral(".lock"), true},
+      {QStringLiteral(".") + live + QStringLiteral(".pfj.tmp-1-0-1f-0"), true},
+      {QStringLiteral("PF.ini"), true},
+      {QStringLiteral(".journal-notes"), true},
+  };
+  for (const Case& c : cases) {
+    if (!QFile::exists(folder.filePath(c.name))) put(c.name);
+  }
+  const std::unique_ptr<JournalStore> starting = JournalStore::open(folder.path(), &problem);
+  ASSERT_NE(starting, nullptr);
+  EXPECT_TRUE(starting->takeOrphans().empty());
+  starting->releaseOrphans();
+  for (const Case& c : cases)
+    EXPECT_EQ(QFile::exists(folder.filePath(c.name)), c.stays) << c.name.toStdString();
 }
 
 }  // namespace
