@@ -192,10 +192,10 @@ PaletteChoice ChoosePalette(const LevelGrid& grid, const ChannelLevels& levels, 
 namespace {
 
 // The nearest entry (the lowest index among equally near ones) and its squared distance.
-std::pair<int, int> Nearest(const PaletteEntry& c, const Palette& palette) {
+std::pair<int, int> Nearest(const PaletteEntry& c, const Palette& palette, int entries = kLevelCount) {
   int best = 0;
   int bestDistance = std::numeric_limits<int>::max();
-  for (int i = 0; i < kLevelCount; ++i) {
+  for (int i = 0; i < entries; ++i) {
     const int d = SquaredDistance(c, palette[static_cast<std::size_t>(i)]);
     if (d < bestDistance) {
       bestDistance = d;
@@ -240,11 +240,17 @@ std::int64_t ReductionError(std::span<const PaletteEntry> pixels, const Palette&
 
 namespace {
 
+std::int64_t ErrorOver(std::span<const PaletteEntry> pixels, const Palette& palette, int entries) {
+  std::int64_t sum = 0;
+  for (const PaletteEntry& c : pixels) sum += Nearest(c, palette, entries).second;
+  return sum;
+}
+
 // Whether entry n may move to `target`: no other entry ends closer than the limit, unless it was closer
 // already and the move takes them apart.
-bool MayMove(const Palette& palette, int n, const PaletteEntry& target, std::int64_t limit) {
+bool MayMove(const Palette& palette, int entries, int n, const PaletteEntry& target, std::int64_t limit) {
   const PaletteEntry& from = palette[static_cast<std::size_t>(n)];
-  for (int m = 0; m < kLevelCount; ++m) {
+  for (int m = 0; m < entries; ++m) {
     if (m == n) continue;
     const PaletteEntry& other = palette[static_cast<std::size_t>(m)];
     const int after = SquaredDistance(target, other);
@@ -259,10 +265,10 @@ struct Assignment {
   std::vector<std::pair<int, std::size_t>> worst;
 };
 
-Assignment Assign(std::span<const PaletteEntry> pixels, const Palette& palette) {
+Assignment Assign(std::span<const PaletteEntry> pixels, const Palette& palette, int entries) {
   Assignment a;
   for (std::size_t i = 0; i < pixels.size(); ++i) {
-    const auto [index, distance] = Nearest(pixels[i], palette);
+    const auto [index, distance] = Nearest(pixels[i], palette, entries);
     const auto k = static_cast<std::size_t>(index);
     a.red[k] += pixels[i].red;
     a.green[k] += pixels[i].green;
@@ -276,12 +282,12 @@ Assignment Assign(std::span<const PaletteEntry> pixels, const Palette& palette) 
 }
 
 // Moves entry n to the worst served pixel it may move to; false when there is none.
-bool MoveToWorst(std::span<const PaletteEntry> pixels, const Assignment& a, Palette& palette, int n,
-                 std::int64_t limit, std::size_t& next) {
+bool MoveToWorst(std::span<const PaletteEntry> pixels, const Assignment& a, Palette& palette, int entries,
+                 int n, std::int64_t limit, std::size_t& next) {
   for (; next < a.worst.size(); ++next) {
     PaletteEntry target = pixels[a.worst[next].second];
     target.reserved = 0;
-    if (MayMove(palette, n, target, limit)) {
+    if (MayMove(palette, entries, n, target, limit)) {
       palette[static_cast<std::size_t>(n)] = target;
       ++next;
       return true;
@@ -292,26 +298,26 @@ bool MoveToWorst(std::span<const PaletteEntry> pixels, const Assignment& a, Pale
 
 // Rounds of moving every entry to the mean of its pixels (an entry serving none to the worst served
 // pixel), as long as each round lowers the error.
-void Settle(std::span<const PaletteEntry> pixels, Palette& best, std::int64_t& bestError,
+void Settle(std::span<const PaletteEntry> pixels, Palette& best, int entries, std::int64_t& bestError,
             std::int64_t limit) {
   constexpr int kMaxRounds = 32;
   for (int round = 0; round < kMaxRounds && bestError > 0; ++round) {
-    const Assignment a = Assign(pixels, best);
+    const Assignment a = Assign(pixels, best, entries);
     std::size_t next = 0;
     Palette moved = best;
-    for (int n = 0; n < kLevelCount; ++n) {
+    for (int n = 0; n < entries; ++n) {
       const auto k = static_cast<std::size_t>(n);
       if (a.count[k] == 0) {
-        MoveToWorst(pixels, a, moved, n, limit, next);
+        MoveToWorst(pixels, a, moved, entries, n, limit, next);
         continue;
       }
       const auto mean = [&a, k](std::int64_t total) {
         return static_cast<std::uint8_t>(RoundHalfEven(static_cast<double>(total) / a.count[k]));
       };
       const PaletteEntry target{mean(a.blue[k]), mean(a.green[k]), mean(a.red[k]), 0};
-      if (MayMove(moved, n, target, limit)) moved[k] = target;
+      if (MayMove(moved, entries, n, target, limit)) moved[k] = target;
     }
-    const std::int64_t error = ReductionError(pixels, moved);
+    const std::int64_t error = ErrorOver(pixels, moved, entries);
     if (error >= bestError) return;
     best = moved;
     bestError = error;
@@ -320,22 +326,24 @@ void Settle(std::span<const PaletteEntry> pixels, Palette& best, std::int64_t& b
 
 }  // namespace
 
-Palette RefinePalette(std::span<const PaletteEntry> pixels, const Palette& start, int threshold) {
+Palette RefinePalette(std::span<const PaletteEntry> pixels, const Palette& start, int threshold,
+                      int entries) {
+  entries = std::clamp(entries, 1, kLevelCount);
   const std::int64_t limit = threshold > 0 ? std::int64_t{threshold} * threshold : 0;
   Palette best = start;
-  std::int64_t bestError = ReductionError(pixels, best);
-  Settle(pixels, best, bestError, limit);
+  std::int64_t bestError = ErrorOver(pixels, best, entries);
+  Settle(pixels, best, entries, bestError, limit);
   // The rounds stop in the nearest good palette. Moving the entry that serves the fewest pixels to the
   // worst served one and settling again often finds a better one; stop when it no longer does.
   constexpr int kMaxJumps = 16;
   for (int jump = 0; jump < kMaxJumps && bestError > 0; ++jump) {
-    const Assignment a = Assign(pixels, best);
-    const auto fewest = std::min_element(a.count.begin(), a.count.end()) - a.count.begin();
+    const Assignment a = Assign(pixels, best, entries);
+    const auto fewest = std::min_element(a.count.begin(), a.count.begin() + entries) - a.count.begin();
     Palette trial = best;
     std::size_t next = 0;
-    if (!MoveToWorst(pixels, a, trial, static_cast<int>(fewest), limit, next)) break;
-    std::int64_t trialError = ReductionError(pixels, trial);
-    Settle(pixels, trial, trialError, limit);
+    if (!MoveToWorst(pixels, a, trial, entries, static_cast<int>(fewest), limit, next)) break;
+    std::int64_t trialError = ErrorOver(pixels, trial, entries);
+    Settle(pixels, trial, entries, trialError, limit);
     if (trialError >= bestError) break;
     best = trial;
     bestError = trialError;

@@ -106,8 +106,11 @@ std::int64_t ReductionError(std::span<const PaletteEntry> pixels, const Palette&
 // Refines a palette for the pixels by rounds of moving each colour to the mean of the pixels it serves
 // (a colour serving none goes to the worst served pixel) and mapping again. A move that would bring two
 // colours closer than `threshold` is not made, unless they were closer already and grow apart. Rounds
-// stop when one no longer lowers the error; the result's ReductionError is never above `start`'s.
-Palette RefinePalette(std::span<const PaletteEntry> pixels, const Palette& start, int threshold);
+// stop when one no longer lowers the error; the result's ReductionError is never above `start`'s. Only
+// the first `entries` colours serve and move; the rest are left as they are (a palette keeping one entry
+// for transparent pixels refines the others).
+Palette RefinePalette(std::span<const PaletteEntry> pixels, const Palette& start, int threshold,
+                      int entries = kLevelCount);
 
 // The threshold typed into a text box: its leading number rounded half to even and held within 16 bits,
 // so no text can overflow it.

@@ -64,12 +64,13 @@ std::string temporaryPath(const std::string& prefix, const std::string& name, in
   return prefix + "." + name.substr(0, 120) + suffix;
 }
 
-void syncFolder(const std::string& prefix) {
+bool syncFolder(const std::string& prefix) {
   // Makes the rename itself durable; a failure here leaves a complete file either way.
   const int fd = ::open(prefix.empty() ? "." : prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  (void)::fsync(fd);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
   ::close(fd);
+  return ok;
 }
 
 }  // namespace
@@ -179,7 +180,7 @@ bool writeInPlace(const std::string& target, std::span<const std::uint8_t> bytes
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string* error,
-                         WriteMethod* method) {
+                         WriteMethod* method, FolderSync folderSync) {
   auto fail = [error](int code) {
     if (error) *error = std::strerror(code);
     return false;
@@ -231,9 +232,14 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
     ::unlink(tempPath.c_str());
     return fail(code);
   }
-  syncFolder(prefix);
+  if (folderSync == FolderSync::Now) syncFolder(prefix);
   if (method) *method = WriteMethod::Replaced;
   return true;
+}
+
+bool SyncFolderOf(const std::string& path) {
+  const std::string target = LinkTarget(path).value_or(path);
+  return syncFolder(target.substr(0, target.size() - NameAfterLastSeparator(target).size()));
 }
 
 std::string FolderOf(const std::string& path) {

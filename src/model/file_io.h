@@ -31,6 +31,12 @@ enum class WriteMethod {
   InPlace,   // the target itself was emptied and written: a crash part-way leaves a partial file
 };
 
+// Whether a write makes its rename durable at once by syncing the folder, or leaves that to the caller:
+// a batch of many files syncs each folder once at its end (SyncFolderOf) instead of once a file. The
+// file's own bytes are flushed before the rename either way, so after a crash the target is the old file
+// or the whole new one, never a partial one; only which of the two can change.
+enum class FolderSync { Now, Later };
+
 // Writes the bytes to a temporary file in the target's folder, flushes it to disk and renames it over the
 // target. On any failure the temporary file is removed and an existing target is left as it was. A
 // replaced target keeps its permission bits; a target the user may not write is refused, not replaced.
@@ -41,7 +47,12 @@ enum class WriteMethod {
 // instead; `method` says which happened. `error`, when given, receives the system's description of what
 // failed.
 bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
-                         std::string* error = nullptr, WriteMethod* method = nullptr);
+                         std::string* error = nullptr, WriteMethod* method = nullptr,
+                         FolderSync folderSync = FolderSync::Now);
+
+// Flushes the folder that holds `path` (the folder of the file a write to `path` reaches, for a link), so
+// the renames made in it last. False when it cannot be opened or synced.
+bool SyncFolderOf(const std::string& path);
 
 // The file a write to `path` reaches: `path` itself unless it is a symbolic link, else the end of the
 // link's chain, each relative target taken from the folder of the link that names it. The end need not

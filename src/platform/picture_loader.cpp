@@ -88,11 +88,23 @@ int JpegScaleDenominator(QSize stored, QSize shown) {
   return 1;
 }
 
-PictureStatus LoadPictureFile(const QString& path, Photo& photo) {
-  if (!QFileInfo(path).isFile()) return PictureStatus::Unreadable;
-  QImageReader reader(path);
-  reader.setAutoTransform(true);
-  if (!reader.canRead()) return PictureStatus::Unreadable;
+PictureStatus LoadPicture(const QString& path, const QByteArray* data, int imageNumber, Photo& photo) {
+  if (!data && !QFileInfo(path).isFile()) return PictureStatus::Unreadable;
+  // The toolkit's own limit on one decode (128 MiB by default) lies below the pixels this program decodes
+  // whole; the limits above are what bound the memory. Eight bytes a pixel leaves room for 16-bit PNGs.
+  // Set once, before the first reader of any thread looks at it.
+  static const bool limitSet = [] {
+    QImageReader::setAllocationLimit(static_cast<int>(kMaxDecodedPixels * 8 / (1024 * 1024)));
+    return true;
+  }();
+  (void)limitSet;
+  Photo opened;
+  opened.path_ = path;
+  if (data) opened.data_ = *data;
+  opened.imageNumber_ = imageNumber;
+  QBuffer buffer;
+  QImageReader reader;
+  if (!opened.aim(reader, buffer)) return PictureStatus::Unreadable;
   const QByteArray format = reader.format();
   const QSize stored = reader.size();
   if (!stored.isValid() || stored.isEmpty()) return PictureStatus::Unreadable;
@@ -103,8 +115,6 @@ PictureStatus LoadPictureFile(const QString& path, Photo& photo) {
     return PictureStatus::TooLarge;
   }
 
-  Photo opened;
-  opened.path_ = path;
   opened.format_ = format;
   opened.stored_ = stored;
   opened.transform_ = reader.transformation();
@@ -112,6 +122,30 @@ PictureStatus LoadPictureFile(const QString& path, Photo& photo) {
   opened.scalable_ = scalable;
   photo = std::move(opened);
   return PictureStatus::Ok;
+}
+
+PictureStatus LoadPictureFile(const QString& path, Photo& photo, int imageNumber) {
+  return LoadPicture(path, nullptr, imageNumber, photo);
+}
+
+PictureStatus LoadPictureData(const QByteArray& data, const QString& name, Photo& photo, int imageNumber) {
+  return LoadPicture(name.isEmpty() ? QStringLiteral("-") : name, &data, imageNumber, photo);
+}
+
+bool Photo::aim(QImageReader& reader, QBuffer& buffer) const {
+  if (data_.isNull()) {
+    reader.setFileName(path_);
+  } else {
+    buffer.setData(data_);
+    buffer.open(QIODevice::ReadOnly);
+    reader.setDevice(&buffer);
+  }
+  reader.setAutoTransform(true);
+  // The reader knows the file's images only once it has looked at the file, and asked again after the
+  // jump it would look at the file from where the jump left it.
+  const bool readable = reader.canRead();
+  if (readable && imageNumber_ > 0) return reader.jumpToImage(imageNumber_);
+  return readable;
 }
 
 bool Photo::decodeFor(QSize shown) {
@@ -123,16 +157,21 @@ bool Photo::decodeFor(QSize shown) {
   const int d = scalable_ ? JpegScaleDenominator(stored_, storedShown) : 1;
   if (std::int64_t{stored_.width() / d} * (stored_.height() / d) > decodeLimit_) return false;
 
-  QImageReader reader(path_);
-  reader.setAutoTransform(true);
+  QBuffer buffer;
+  QImageReader reader;
+  aim(reader, buffer);
   // The JPEG decoder picks its reduction from the ratio of the full to the asked size; asking the
   // rounded-down reduced size makes it pick exactly d.
   if (d > 1) reader.setScaledSize(QSize(std::max(1, stored_.width() / d), std::max(1, stored_.height() / d)));
   QImage image = reader.read();
-  if (image.isNull()) return false;
-  // Transparency is kept (premultiplied, as the smooth scaler wants it) until the picture is shown.
-  decoded_ = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                           : QImage::Format_RGB32);
+  if (image.isNull()) {
+    decodeError_ = reader.errorString();
+    return false;
+  }
+  // Transparency is kept (premultiplied, as the smooth scaler wants it) until the picture is shown; the
+  // conversion is made in place where it can be, so a large picture is not held twice.
+  image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+  decoded_ = std::move(image);
   denominator_ = d;
   return true;
 }
@@ -153,8 +192,9 @@ QImage Photo::decodeTopLeft(QSize shown, QSize crop) const {
                              ToStored(QPoint(crop.width() - 1, crop.height() - 1), decodedStored, transform_))
                            .normalized();
   if (std::int64_t{stored.width()} * stored.height() > decodeLimit_) return {};
-  QImageReader reader(path_);
-  reader.setAutoTransform(true);
+  QBuffer buffer;
+  QImageReader reader;
+  aim(reader, buffer);
   // The JPEG decoder reads only the rows it needs and keeps only the columns asked for. At a reduction it
   // decodes the clip whole and scales it to whole pixels of the 1/d picture, which is close to, not
   // exactly, what its own reduction of the whole picture gives.

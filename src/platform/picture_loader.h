@@ -4,6 +4,7 @@
 // there. EXIF orientation is applied throughout: sizes and pictures are as the camera was held.
 #pragma once
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QImage>
 #include <QImageIOHandler>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <optional>
 
+class QImageReader;
 class QWidget;
 
 namespace pf {
@@ -58,9 +60,16 @@ class Photo {
   // The reduction of the cached decode (8, 4, 2 or 1; 0 before the first decode) and its size.
   int decodeDenominator() const { return denominator_; }
   QSize decodedSize() const { return decoded_.size(); }
+  // What the decoder said when the last decode failed.
+  const QString& decodeError() const { return decodeError_; }
 
  private:
-  friend PictureStatus LoadPictureFile(const QString& path, Photo& photo);
+  friend PictureStatus LoadPicture(const QString& path, const QByteArray* data, int imageNumber,
+                                   Photo& photo);
+
+  // Points a reader at the file, or at the bytes a photo read from a stream holds, and at its image;
+  // false when the reader does not know the file.
+  bool aim(QImageReader& reader, QBuffer& buffer) const;
 
   QString path_;
   QByteArray format_;
@@ -71,6 +80,10 @@ class Photo {
   // Decodes just the top-left part of the picture at the decoder reduction `shown` asks for: the
   // `crop` of the decode at that reduction (sizes after orientation).
   QImage decodeTopLeft(QSize shown, QSize crop) const;
+
+  QByteArray data_;  // the whole file, for a photo that came through a pipe
+  int imageNumber_ = 0;
+  QString decodeError_;
 
   QImage decoded_;
   int denominator_ = 0;
@@ -88,8 +101,11 @@ ScaleCrop ExactScaleCrop(int source, int target, int need);
 // `part` of `image` scaled smoothly to `size`, made from a crop of `image` wherever the steps allow.
 QImage ScaledPart(const QImage& image, QSize size, QRect part);
 
-// Opens a photo without decoding it. On failure `photo` is left as it was.
-PictureStatus LoadPictureFile(const QString& path, Photo& photo);
+// Opens a photo without decoding it. On failure `photo` is left as it was. `imageNumber` picks one image
+// of a file that holds several (an icon's entries, in directory order).
+PictureStatus LoadPictureFile(const QString& path, Photo& photo, int imageNumber = 0);
+// The same for a file already read whole (from a pipe); `name` is what path() then says.
+PictureStatus LoadPictureData(const QByteArray& data, const QString& name, Photo& photo, int imageNumber = 0);
 
 class Ui;
 // What the photo windows do to open a photo: load it and decode it for the size `firstShown` gives for its

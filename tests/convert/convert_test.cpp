@@ -245,7 +245,7 @@ TEST_F(Convert, UsageErrorsExitWithTwo) {
       {QStringLiteral("a.png"), QStringLiteral("-o"), QStringLiteral("x.ico"), QStringLiteral("--palette"),
        QStringLiteral("none.pal")},
       {QStringLiteral("a.png"), QStringLiteral("-o"), QStringLiteral("x.ico"), QStringLiteral("--jobs"),
-       QStringLiteral("0")},
+       QStringLiteral("-1")},
       {QStringLiteral("a.png"), QStringLiteral("-o"), QStringLiteral("x.ico"), QStringLiteral("--threshold")},
       {QStringLiteral("a.png"), QStringLiteral("-o"), QStringLiteral("x.ico"),
        QStringLiteral("--frobnicate")},

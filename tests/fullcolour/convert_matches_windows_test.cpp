@@ -83,15 +83,23 @@ TEST_F(ConvertMatchesWindows, CropOfAPhotoGivesTheWindowsFiles) {
   ui.fileAnswers.push_back(folder.filePath("w16.ico"));
   trigger(ic, "mnuHexIcon");
 
+  // The editor saves its icon with palette number 0 transparent; the command makes a photo's icon with
+  // no transparent colour unless asked.
   const struct {
     const char* format;
     const char* windows;
-  } cases[] = {{"ico", "w.ico"}, {"bmp", "w.bmp"}, {"fc32", "w-fc32.ico"}, {"fc16", "w-fc16.ico"}};
+    QStringList options;
+  } cases[] = {{"ico", "w.ico", {QStringLiteral("--transparent"), QStringLiteral("0")}},
+               {"bmp", "w.bmp", {}},
+               {"fc32", "w-fc32.ico", {}},
+               {"fc16", "w-fc16.ico", {}}};
   for (const auto& c : cases) {
     const QString out = folder.filePath(QStringLiteral("c-%1").arg(QLatin1String(c.format)));
-    ASSERT_EQ(convert({photo, QStringLiteral("--crop"), QStringLiteral("100,70,0.3"),
-                       QStringLiteral("--format"), QLatin1String(c.format), QStringLiteral("-o"), out}),
-              0)
+    ASSERT_EQ(
+        convert(QStringList{photo, QStringLiteral("--crop"), QStringLiteral("100,70,0.3"),
+                            QStringLiteral("--format"), QLatin1String(c.format), QStringLiteral("-o"), out} +
+                c.options),
+        0)
         << c.format;
     const Bytes windows = bytesOf(folder.filePath(QLatin1String(c.windows)));
     ASSERT_FALSE(windows.empty()) << c.windows;

@@ -83,6 +83,22 @@ TEST(PaletteRefine, NeverWorseThanTheReductionAndKeepsColoursApart) {
   EXPECT_GT(better, 100) << "refining should usually gain something";
 }
 
+TEST(PaletteRefine, WithFewerEntriesTheRestStayAndServeNothing) {
+  std::mt19937 rng(77);
+  for (int round = 0; round < 40; ++round) {
+    const ColourSquare square = RandomSquare(rng, round % 4);
+    Palette start = ReduceColours(square, 10).choice.palette;
+    start[15] = {1, 2, 3, 0};  // kept for pixels the refining does not see
+    const Palette refined = RefinePalette(square, start, 0, 15);
+    ASSERT_EQ(refined[15], start[15]) << round;
+    // Over the first 15 entries alone, never worse than where it started.
+    Palette only = start, refinedOnly = refined;
+    only[15] = only[0];
+    refinedOnly[15] = refinedOnly[0];
+    EXPECT_LE(ReductionError(square, refinedOnly), ReductionError(square, only)) << round;
+  }
+}
+
 TEST(PaletteRefine, MapsLikeTheWindowAndMeasuresWhatMappingLoses) {
   std::mt19937 rng(7);
   const ColourSquare square = RandomSquare(rng, 1);
