@@ -126,6 +126,7 @@ void IC::buildMenus() {
   addMenuItem(draw, QStringLiteral("mnuH"), QStringLiteral("１６×１６化"), &IC::mnuH_Click);
   addMenuItem(draw, QStringLiteral("mnuBBITMAP"), QStringLiteral("フルカラー→４bit処理"),
               &IC::mnuBBITMAP_Click);
+  addClipboardItems(draw);
 
   addMenuItem(bar, QStringLiteral("mnuHKN"), QStringLiteral("保管庫(&A)"), &IC::mnuHKN_Click);
   addMenuItem(bar, QStringLiteral("mnuFullColIcon"), QStringLiteral("フルカラーアイコン(&I)"),
@@ -515,6 +516,7 @@ void IC::newIcon(const QString& statusText, int caretY) {
 void IC::mnuNEW_Click() {
   std::fill(S.IconPixels.begin(), S.IconPixels.begin() + kPixelCount, std::uint8_t{0});
   newIcon(QStringLiteral("New"), kGridTop);
+  Icon16 = false;
 }
 
 void IC::mnuNew16_Click() {
@@ -524,6 +526,7 @@ void IC::mnuNew16_Click() {
   }
   // The caret asks for y = 31; the clamp puts it on row 0.
   newIcon(QStringLiteral("New16"), 31);
+  Icon16 = true;
 }
 
 }  // namespace pf

@@ -140,6 +140,11 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   void mnuManual_Click();
   void mnuVersion_Click();
   void mnuEND_Click();
+  // The picture to and from the clipboard, as an image and as the grid's text (Ctrl+C, Ctrl+V).
+  void mnuBCopy_Click();
+  void mnuBPaste_Click();
+  // Ctrl+F: the region of equal pixels around the caret becomes the selected palette number.
+  void fillAtCaret();
 
   // The back (0) and forward (1) labels.
   void Label1_MouseDown(int index);
@@ -184,6 +189,8 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   void drawBanner();
   void newIcon(const QString& statusText, int caretY);
   void shiftPicture(ShiftDirection direction);
+  // コピー and 貼り付け at the end of the Draw menu, and the fill key.
+  void addClipboardItems(QMenu* draw);
   // Tells the open tool windows that another palette entry was selected.
   void notifyPaletteSelection();
   void palettePick(int x, int y);
@@ -225,6 +232,8 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   bool SkipHistoryOnce = false;
   PackedArray PackedPixels{};
   int MixWindowCount = 0;
+  // The picture is a 16 x 16 icon (new, loaded as one or handed over as one): copying takes its quarter.
+  bool Icon16 = false;
   std::unique_ptr<Surface> CanvasBuffer;
   std::unique_ptr<Surface> ZoomBuffer;
   CaretColours Colours;

@@ -49,6 +49,7 @@ void IC::afterLoad(bool redrawPanel) {
   if (ZoomBuffer) ZoomBuffer->bitBlt(0, 0, 162, 162, client(), 280, kGridTop);
   MoveCaret(0, kGridTop);
   EditActive = true;
+  Icon16 = false;
   if (redrawPanel) {
     DrawPalettePanel();
     setStatusPanel(2, NameOnly(FileName));
@@ -156,6 +157,7 @@ void IC::mnuHexLoad_Click() {
   }
   RedisplayAll(0);
   afterLoad(true);
+  Icon16 = true;
   rememberFolder(QStringLiteral("FavIcon"), FileName);
 }
 
@@ -238,7 +240,8 @@ void IC::LoadExchangeFile() {
   S.IconPalette = image->palette;
   std::copy(image->packed.begin(), image->packed.end(), PackedPixels.begin());
   std::copy(image->mask.begin(), image->mask.end(), S.IconMask.begin());
-  if (image->size == 16) {
+  Icon16 = image->size == 16;
+  if (Icon16) {
     UnpackPixels16(First(PackedPixels, 128), S.IconPixels);
   } else {
     UnpackPixels32(First(PackedPixels, kPackedSize), S.IconPixels);

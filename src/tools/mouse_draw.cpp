@@ -55,14 +55,14 @@ void Form17::buildControls() {
   Label7 = label("Label7", QStringLiteral("0"), 100, 245, 30);
 
   constexpr int kLeft = 262;
-  const QString modes[4] = {QStringLiteral("円描画"), QStringLiteral("四角描画"), QStringLiteral("直線描画"),
-                            QStringLiteral("点描画")};
-  // Listed dots first, as the window shows them.
-  for (int i = 0; i < 4; ++i) {
+  const QString modes[5] = {QStringLiteral("円描画"), QStringLiteral("四角描画"), QStringLiteral("直線描画"),
+                            QStringLiteral("点描画"), QStringLiteral("塗りつぶし")};
+  // Listed dots first, as the window shows them, and the fill below the four shapes.
+  for (int i = 0; i < 5; ++i) {
     const auto n = static_cast<std::size_t>(i);
     Option1[n] = new QRadioButton(modes[i], area);
     Option1[n]->setObjectName(QStringLiteral("Option1_%1").arg(i));
-    Option1[n]->setGeometry(kLeft, 10 + 24 * (3 - i), 140, 22);
+    Option1[n]->setGeometry(kLeft, 10 + 24 * (i == kFill ? 4 : 3 - i), 140, 22);
     connect(Option1[n], &QRadioButton::toggled, this, [this, i](bool on) {
       if (on) canvas_.setMode(i);
     });
@@ -74,21 +74,21 @@ void Form17::buildControls() {
     c->setGeometry(kLeft, y, 150, 22);
     return c;
   };
-  Check1 = check("Check1", QStringLiteral("塗る"), 112);
-  Check2 = check("Check2", QStringLiteral("混色"), 138);
+  Check1 = check("Check1", QStringLiteral("塗る"), 136);
+  Check2 = check("Check2", QStringLiteral("混色"), 162);
   for (int i = 0; i < 2; ++i) {
     const auto n = static_cast<std::size_t>(i);
     Text1[n] = new QLineEdit(QStringLiteral("0"), area);
     Text1[n]->setObjectName(QStringLiteral("Text1_%1").arg(i));
-    Text1[n]->setGeometry(kLeft + 20 + 60 * i, 164, 50, 24);
+    Text1[n]->setGeometry(kLeft + 20 + 60 * i, 188, 50, 24);
     Text1[n]->setEnabled(false);
     connect(Text1[n], &QLineEdit::textChanged, this, [this, i] { mixColourChanged(i); });
   }
-  Check3 = check("Check3", QStringLiteral("合　成"), 200);
-  Check4 = check("Check4", QStringLiteral("合成図を下に"), 226);
+  Check3 = check("Check3", QStringLiteral("合　成"), 224);
+  Check4 = check("Check4", QStringLiteral("合成図を下に"), 250);
   Command1 = new QPushButton(QStringLiteral("All Clear"), area);
   Command1->setObjectName(QStringLiteral("Command1"));
-  Command1->setGeometry(kLeft, 262, 100, 28);
+  Command1->setGeometry(kLeft, 286, 100, 28);
 
   connect(Check1, &QCheckBox::toggled, this, [this](bool on) { canvas_.setFilled(on); });
   connect(Check2, &QCheckBox::toggled, this, [this] { Check2_Click(); });
@@ -144,7 +144,7 @@ void Form17::Form_MouseDown(int button, int /*shift*/, int x, int y) {
   if (onStrip(x, y)) {
     pickColour(button, y);
   } else if (onCanvas(x, y)) {
-    if (canvas_.press((x - kCanvasLeft) / kZoom, (y - kCanvasTop) / kZoom)) redraw();
+    if (canvas_.press((x - kCanvasLeft) / kZoom, (y - kCanvasTop) / kZoom, currentMix())) redraw();
   }
 }
 
@@ -164,13 +164,13 @@ void Form17::Form_MouseMove(int buttons, int /*shift*/, int x, int y) {
 }
 
 void Form17::Form_MouseUp(int /*button*/, int /*shift*/, int /*x*/, int /*y*/) {
-  if (!ready()) return;
-  std::optional<MouseDrawCanvas::Mix> mix;
-  if (Check2->isChecked()) {
-    mix = MouseDrawCanvas::Mix{ReadDecimalInt(Text1[0]->text().toStdString()),
-                               ReadDecimalInt(Text1[1]->text().toStdString())};
-  }
-  if (canvas_.release(mix)) redraw();
+  if (ready() && canvas_.release(currentMix())) redraw();
+}
+
+std::optional<MouseDrawCanvas::Mix> Form17::currentMix() const {
+  if (!Check2->isChecked()) return std::nullopt;
+  return MouseDrawCanvas::Mix{ReadDecimalInt(Text1[0]->text().toStdString()),
+                              ReadDecimalInt(Text1[1]->text().toStdString())};
 }
 
 void Form17::pickColour(int button, int y) {

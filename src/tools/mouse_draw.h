@@ -1,5 +1,6 @@
 // The MouseDraw window: a paint window with its own copy of the picture and freehand tools (dots,
-// lines, rectangles and circles, outlined or filled, a two-colour checkerboard mix) and a composite mode
+// lines, rectangles and circles, outlined or filled, a fill of the clicked region, a two-colour
+// checkerboard mix) and a composite mode
 // that lays the main window's picture over or under the own one and lets the user drag it. Drawing
 // happens on true-colour surfaces with black as the transparent key; after every step the visible
 // surface is read back into palette indices.
@@ -75,6 +76,8 @@ class Form17 final : public Form {
   void Check2_Click();
   void Check3_Click();
   void mixColourChanged(int index);
+  // The two mix colours while 混色 is ticked.
+  std::optional<MouseDrawCanvas::Mix> currentMix() const;
   void redraw();
   void drawPaletteStrip();
 
@@ -89,7 +92,7 @@ class Form17 final : public Form {
   QLabel* Label5 = nullptr;
   QLabel* Label6 = nullptr;
   QLabel* Label7 = nullptr;
-  std::array<QRadioButton*, 4> Option1{};
+  std::array<QRadioButton*, 5> Option1{};
   QCheckBox* Check1 = nullptr;
   QCheckBox* Check2 = nullptr;
   std::array<QLineEdit*, 2> Text1{};

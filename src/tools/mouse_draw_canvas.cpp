@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "model/flood_fill.h"
 #include "model/numeric_text.h"
 #include "platform/drawing.h"
 
@@ -48,11 +49,28 @@ int MouseDrawCanvas::at(int x, int y) const {
 // ---------------------------------------------------------------------------------------------------
 // Strokes
 
-bool MouseDrawCanvas::press(int x, int y) {
+bool MouseDrawCanvas::press(int x, int y, const std::optional<Mix>& mix) {
   if (compositing_) return false;
-  drawing_ = true;
   undone_ = false;
+  if (mode_ == kFill) {
+    fill(std::clamp(x, 0, kIconSize - 1), std::clamp(y, 0, kIconSize - 1), mix);
+    return true;
+  }
+  drawing_ = true;
   return step(x, y);
+}
+
+void MouseDrawCanvas::fill(int x, int y, const std::optional<Mix>& mix) {
+  // Painted on the picture itself rather than on the overlay, whose black is the key: a fill in a black
+  // entry shows too. The backup is taken first, so one undo takes the fill back.
+  Copy(backup_, image_);
+  for (const int i : FillRegion(work_, static_cast<int>(WorkIndex(x, y)))) {
+    const int px = i % kIconSize;
+    const int py = kIconSize - 1 - i / kIconSize;
+    image_.setPixel(px, py, mapped(mix ? MixIndex(px, py, mix->c1, mix->c2) : k_));
+  }
+  Copy(display_, image_);
+  readBack();
 }
 
 bool MouseDrawCanvas::step(int x, int y) {

@@ -16,7 +16,7 @@ namespace pf {
 class MouseDrawCanvas {
  public:
   // Drawing modes, numbered as the window's option buttons.
-  enum Mode { kCircle = 0, kRectangle = 1, kLine = 2, kDot = 3 };
+  enum Mode { kCircle = 0, kRectangle = 1, kLine = 2, kDot = 3, kFill = 4 };
 
   static constexpr int kZoom = 5;
   static constexpr int kViewSize = kZoom * kIconSize;
@@ -43,7 +43,10 @@ class MouseDrawCanvas {
   // the picture may have changed, so the window knows when to repaint.
 
   // The left button went down on the picture: starts a stroke with a tool step. Ignored while compositing.
-  bool press(int x, int y);
+  // In fill mode the click fills at once: the pixels of the clicked pixel's index that it reaches through
+  // neighbours sharing a side take the drawing colour, or the checkerboard of `mix` when given; undo()
+  // brings back what was there before.
+  bool press(int x, int y, const std::optional<Mix>& mix = std::nullopt);
   // One step of the current tool: the first step of a stroke only anchors it; the later ones draw the
   // shape from the anchor to (x, y), clamped to the picture.
   bool step(int x, int y);
@@ -85,6 +88,7 @@ class MouseDrawCanvas {
   void readBack();
   void mixOverlay(const Mix& mix);
   void commitStroke();
+  void fill(int x, int y, const std::optional<Mix>& mix);
   ColorRef mapped(int index) const { return map_[static_cast<std::size_t>(index & 0x0F)]; }
   const PaletteEntry& entry(int index) const { return palette_[static_cast<std::size_t>(index & 0x0F)]; }
 

@@ -1,6 +1,7 @@
 #include "tools/palette_array.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -10,6 +11,7 @@
 
 #include "model/colour_table.h"
 #include "model/file_io.h"
+#include "model/foreign_palette.h"
 #include "model/palette_set.h"
 #include "model/profile.h"
 #include "platform/app_context.h"
@@ -22,6 +24,10 @@ namespace pf {
 namespace {
 
 const QString kPaletteFilter = QStringLiteral("ﾊﾟﾚｯﾄ(*.pal)|*.pal|全て(*.*)|*.*");
+// Opening also reads the palettes of other programs.
+const QString kOpenFilter =
+    QStringLiteral("ﾊﾟﾚｯﾄ(*.pal;*.gpl;*.hex;*.txt;*.act)|*.pal;*.gpl;*.hex;*.txt;*.act|全て(*.*)|*.*");
+const QString kGimpFilter = QStringLiteral("GIMPﾊﾟﾚｯﾄ(*.gpl)|*.gpl");
 const QString kIconFilter = QStringLiteral("ｱｲｺﾝ(*.ico)|*.ico|全て(*.*)|*.*");
 const QString kUnsupported = QStringLiteral("対応していない形式です。");
 constexpr const char* kSwatchProperty = "swatchIndex";
@@ -43,6 +49,8 @@ void Form12::buildMenus() {
   addMenuItem(file, QStringLiteral("mnuOPENPAL"), QStringLiteral("パレットのみロード(&P)"),
               &Form12::mnuOPENPAL_Click);
   addMenuItem(file, QStringLiteral("mnuSV"), QStringLiteral("アレイ保存(&S)"), &Form12::mnuSV_Click);
+  addMenuItem(file, QStringLiteral("mnuSVGPL"), QStringLiteral("GIMPパレットとして保存(&G)"),
+              &Form12::mnuSVGPL_Click);
   addMenuItem(bar, QStringLiteral("mnuPLT"), QStringLiteral("パレット吸上"), &Form12::mnuPLT_Click);
   addMenuItem(bar, QStringLiteral("mnuPALUNDO"), QStringLiteral("戻す(&Z)"), &Form12::mnuPALUNDO_Click);
   addMenuItem(bar, QStringLiteral("mnuEND"), QStringLiteral("終了(&Q)"), &Form12::mnuEND_Click);
@@ -167,7 +175,7 @@ void Form12::mnuPALUNDO_Click() {
 
 void Form12::mnuOPEN_Click() {
   FileDialogOptions options = dialogOptions();
-  options.filter = kPaletteFilter;
+  options.filter = kOpenFilter;
   options.initialFolder = app().programFolder();
   options.mustExist = true;
   const std::optional<QString> chosen = app().ui.openFile(this, options);
@@ -177,10 +185,19 @@ void Form12::mnuOPEN_Click() {
   }
   fileName_ = *chosen;
 
+  const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(LocalPath(fileName_));
+  const PaletteFileKind kind =
+      bytes ? DetectPaletteFile(*bytes, fileName_.toStdString()) : PaletteFileKind::PaletteSets;
+  if (kind != PaletteFileKind::PaletteSets) {
+    openForeignPalette(ReadForeignPalette(kind, *bytes));
+    return;
+  }
   SharedState& s = app().state;
   const PaletteSetRead result =
-      ReadPaletteSetFile(LocalPath(fileName_), {s.PaletteSets, s.CurrentPaletteSet, s.IconPalette},
-                         [this](int row) { paintRow(row); });
+      bytes ? ReadPaletteSets(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()),
+                              {s.PaletteSets, s.CurrentPaletteSet, s.IconPalette},
+                              [this](int row) { paintRow(row); })
+            : PaletteSetRead::Invalid;
   // A line that fails half way has already stored its first colours: show them too.
   if (result == PaletteSetRead::Invalid) {
     for (int row = 0; row < kRows; ++row) paintRow(row);
@@ -201,6 +218,45 @@ void Form12::mnuSV_Click() {
   const SharedState& s = app().state;
   const std::string text = WritePaletteSets(s.PaletteSets, s.CurrentPaletteSet);
   // Written beside the target and renamed over it, so a failed save leaves the old file whole.
+  std::string error;
+  if (!WriteFileAtomically(LocalPath(fileName_),
+                           std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+                           &error)) {
+    app().ui.message(this, QString::fromLocal8Bit(error.c_str()));
+  }
+}
+
+void Form12::openForeignPalette(const std::optional<ForeignPalette>& read) {
+  if (!read || targetRow_ < 1 || targetRow_ > kRows) {
+    ShowPaletteSetResult(app(), this, PaletteSetRead::Invalid);
+    return;
+  }
+  // The colours go into the chosen row and, as choosing the row does, into the icon's palette.
+  SharedState& s = app().state;
+  Palette& row = s.PaletteSets[static_cast<std::size_t>(targetRow_ - 1)];
+  std::copy_n(read->colours.begin(), std::min(read->count, 16), row.begin());
+  paintRow(targetRow_ - 1);
+  s.IconPalette = row;
+  repaintMainWindow();
+  if (read->count < 16) {
+    app().ui.message(this, QStringLiteral("%1色を読み込みました。残りの色はそのままです。").arg(read->count));
+  } else if (read->count > 16) {
+    app().ui.message(this, QStringLiteral("%1色のうち、最初の16色を読み込みました。").arg(read->count));
+  }
+}
+
+void Form12::mnuSVGPL_Click() {
+  FileDialogOptions options = dialogOptions();
+  options.filter = kGimpFilter;
+  options.initialFolder = app().programFolder();
+  options.askOverwrite = true;
+  options.pathMustExist = true;
+  const std::optional<QString> chosen = AskSaveName(app().ui, this, options, QStringLiteral(".gpl"));
+  if (!chosen || targetRow_ < 1 || targetRow_ > kRows) return;
+  fileName_ = *chosen;
+
+  const std::string text = WriteGimpPalette(app().state.PaletteSets[static_cast<std::size_t>(targetRow_ - 1)],
+                                            QFileInfo(fileName_).completeBaseName().toStdString());
   std::string error;
   if (!WriteFileAtomically(LocalPath(fileName_),
                            std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),

@@ -2,7 +2,8 @@
 // row's option button puts that row into the icon's palette; the check boxes mark the current set, the
 // row a palette-set file hands to the icon when it is read. The window also takes the icon's palette up
 // into a row, reads a row from an icon file's colour table, edits single swatches with the colour
-// dialog, and reads and writes palette-set files (.pal).
+// dialog, and reads and writes palette-set files (.pal); it also reads the palettes of other programs
+// into a row and writes a row as a GIMP palette.
 #pragma once
 
 #include <QAction>
@@ -13,6 +14,7 @@
 #include <array>
 
 #include "model/colour.h"
+#include "model/foreign_palette.h"
 #include "model/shared_state.h"
 #include "platform/form.h"
 
@@ -42,6 +44,8 @@ class Form12 final : public Form {
   void mnuOPEN_Click();
   void mnuOPENPAL_Click();
   void mnuSV_Click();
+  // Writes the chosen row as a GIMP palette.
+  void mnuSVGPL_Click();
   void mnuPLT_Click();
   void mnuPALUNDO_Click();
   void mnuEND_Click();
@@ -66,6 +70,9 @@ class Form12 final : public Form {
   void paintSwatch(int i);
   void paintRow(int row);  // 0-based
   void repaintMainWindow();
+  // Puts the first 16 colours of another program's palette into the chosen row; nothing read, nothing
+  // changed.
+  void openForeignPalette(const std::optional<ForeignPalette>& read);
   // The folder the palette-only load starts in, kept in the settings file under DIR / IconPal.
   QString rememberedFolder() const;
   void rememberFolder(const QString& chosenPath);

@@ -275,5 +275,24 @@ TEST_F(Convert, UsageErrorsExitWithTwo) {
   EXPECT_DOUBLE_EQ(std::get<Crop>(o.placement).scale, 0.25);
 }
 
+TEST_F(Convert, PaletteOfAnotherProgramGivesItsFirstColours) {
+  QImage image(32, 32, QImage::Format_RGB32);
+  image.fill(qRgb(250, 10, 10));
+  ASSERT_TRUE(image.save(path("red.png"), "PNG"));
+  const std::string gimp = "GIMP Palette\nName: three\n0 0 0 black\n255 0 0 red\n0 0 255 blue\n";
+  ASSERT_TRUE(WriteFileAtomically(path("three.gpl").toStdString(), Bytes(gimp.begin(), gimp.end())));
+  ASSERT_EQ(run({QStringLiteral("red.png"), QStringLiteral("-o"), QStringLiteral("red.ico"),
+                 QStringLiteral("--palette"), QStringLiteral("three.gpl")})
+                .status,
+            0);
+  const Bytes icon = bytesOf(QStringLiteral("red.ico"));
+  ASSERT_EQ(icon.size(), kIcon32FileSize);
+  const Palette p = PaletteFromBytes(std::span(icon).subspan(62).first<64>());
+  EXPECT_EQ(p[1], (PaletteEntry{0, 0, 255, 0}));
+  EXPECT_EQ(p[2], (PaletteEntry{255, 0, 0, 0}));
+  for (int i = 3; i < 16; ++i) EXPECT_EQ(p[static_cast<std::size_t>(i)], p[0]) << i;
+  EXPECT_EQ(icon[62 + 64], 0x11) << "the red pixels take the file's red";
+}
+
 }  // namespace
 }  // namespace pf::convert

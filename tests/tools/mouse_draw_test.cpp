@@ -256,3 +256,55 @@ TEST_F(MouseDrawWindow, CompositeFollowsTheMouseAndClearingUsesTheBlackEntry) {
 
 }  // namespace
 }  // namespace pf
+
+namespace pf {
+namespace {
+
+TEST_F(MouseDrawWindow, FillModeFillsTheClickedRegionInOneUndoStep) {
+  // A ring of 9 in a picture of 3, a 3 inside it; the fill goes round from the edge, not into the ring.
+  std::fill_n(state().IconPixels.begin(), kPixelCount, std::uint8_t{3});
+  for (int x = 4; x <= 8; ++x)
+    for (int y = 4; y <= 8; ++y) setPixel(x, y, x == 4 || x == 8 || y == 4 || y == 8 ? 9 : 3);
+  open();
+  auto* fill = form->findChild<QRadioButton*>(QStringLiteral("Option1_4"));
+  ASSERT_NE(fill, nullptr);
+  EXPECT_EQ(fill->text(), "塗りつぶし");
+  const struct {
+    const char* name;
+    int colour;
+    bool mix;
+    QPoint click;
+    int outside, inside;  // what (0, 0) and (6, 6) hold afterwards; (4, 4) keeps 9
+  } steps[] = {
+      {"entry 0, black: not the overlay's key", 0, false, {31, 31}, 0, 3},
+      {"the hole alone", 12, false, {6, 6}, 0, 12},
+      {"the mix", 5, true, {0, 0}, -1, 12},
+  };
+  mode(4);
+  for (const auto& s : steps) {
+    pickColour(Qt::LeftButton, s.colour);
+    if (s.mix) {
+      tick("Check2");
+      type(0, "1");
+      type(1, "2");
+    }
+    QTest::mouseClick(area(), Qt::LeftButton, {}, at(s.click.x(), s.click.y()));
+    if (s.outside >= 0) {
+      EXPECT_EQ(drawn(0, 0), s.outside) << s.name;
+    }
+    EXPECT_EQ(drawn(6, 6), s.inside) << s.name;
+    EXPECT_EQ(drawn(4, 4), 9) << s.name;
+  }
+  // The mix: index 2 where x + y is even, 1 where it is odd.
+  EXPECT_EQ(drawn(0, 0), 2);
+  EXPECT_EQ(drawn(1, 0), 1);
+  EXPECT_EQ(drawn(31, 30), 1);
+  menu("mnuUNDO");
+  EXPECT_EQ(drawn(0, 0), 0) << "one undo takes the last fill back";
+  EXPECT_EQ(drawn(6, 6), 12);
+  menu("mnuUNDO");
+  EXPECT_EQ(drawn(1, 0), 1) << "and the second brings it again";
+}
+
+}  // namespace
+}  // namespace pf

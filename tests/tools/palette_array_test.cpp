@@ -345,3 +345,69 @@ TEST_F(PaletteArray, PaletteOnlyLoadFromAnIconFile) {
 
 }  // namespace
 }  // namespace pf
+
+namespace pf {
+namespace {
+
+TEST_F(PaletteArray, OpensThePalettesOfOtherProgramsIntoTheChosenRow) {
+  // The formats themselves are the model's tests; here what a read does to the row, the icon and the user.
+  QByteArray act(768, '\0');
+  act[0] = char(0x11), act[1] = char(0x22), act[2] = char(0x33);
+  const PaletteEntry c112233{0x33, 0x22, 0x11, 0}, c010203{3, 2, 1, 0}, black{};
+  const struct {
+    const char* file;
+    QByteArray bytes;
+    std::vector<PaletteEntry> row;  // the colours taken into the row's first entries; none: refused
+    QString message;
+  } cases[] = {
+      {"a.gpl",
+       "GIMP Palette\nName: t\n 17  34  51\tfirst\n1 2 3\n",
+       {c112233, c010203},
+       QStringLiteral("2色を読み込みました。残りの色はそのままです。")},
+      {"table.act",
+       act,
+       {c112233, black, black, black, black, black, black, black, black, black, black, black, black, black,
+        black, black},
+       QStringLiteral("256色のうち、最初の16色を読み込みました。")},
+      {"bad.hex", "#112233\nnot a colour\n", {}, kInvalid},
+  };
+  for (const auto& c : cases) {
+    state().PaletteSets = DistinctSets(3);
+    reopen();
+    click(form->Option1[5]);
+    const Palette icon = state().IconPalette;
+    ui.messages.clear();
+    ui.fileAnswers.push_back(writeFile(folder.filePath(QString::fromLatin1(c.file)), c.bytes));
+    trigger("mnuOPEN");
+    EXPECT_EQ(ui.messages, QStringList{c.message}) << c.file;
+    Sets expected = DistinctSets(3);
+    std::copy(c.row.begin(), c.row.end(), expected[4].begin());
+    EXPECT_EQ(state().PaletteSets, expected) << c.file;
+    EXPECT_EQ(state().IconPalette, c.row.empty() ? icon : expected[4])
+        << c.file << ": the icon takes the row";
+    expectSwatchesMatchState(c.file);
+  }
+  EXPECT_EQ(ui.requests.back().file.filter,
+            "ﾊﾟﾚｯﾄ(*.pal;*.gpl;*.hex;*.txt;*.act)|*.pal;*.gpl;*.hex;*.txt;*.act|全て(*.*)|*.*");
+}
+
+TEST_F(PaletteArray, SavesTheChosenRowAsAGimpPaletteThatOpensAgain) {
+  const Sets sets = DistinctSets(7);
+  state().PaletteSets = sets;
+  reopen();
+  click(form->Option1[9]);
+  ui.fileAnswers.push_back(folder.filePath("mine"));
+  trigger("mnuSVGPL");
+  EXPECT_EQ(ui.requests.back().file.filter, "GIMPﾊﾟﾚｯﾄ(*.gpl)|*.gpl");
+  QFile f(folder.filePath("mine.gpl"));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(f.readAll().startsWith("GIMP Palette\nName: mine\nColumns: 16\n"));
+  state().PaletteSets[8] = {};
+  ui.fileAnswers.push_back(folder.filePath("mine.gpl"));
+  trigger("mnuOPEN");
+  EXPECT_EQ(state().PaletteSets, sets);
+  EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join(", ").toStdString();
+}
+
+}  // namespace
+}  // namespace pf

@@ -18,6 +18,7 @@
 #include "file_names.h"
 #include "model/colour_reduction.h"
 #include "model/file_io.h"
+#include "model/foreign_palette.h"
 #include "model/full_colour_icon.h"
 #include "model/icon_file.h"
 #include "model/icon_images.h"
@@ -137,6 +138,8 @@ std::optional<Palette> ReadPaletteOption(const QString& value, QString* error) {
         QStringLiteral("--palette: %1: %2").arg(Shown(path), QString::fromLocal8Bit(std::strerror(errno)));
     return std::nullopt;
   }
+  if (std::optional<Palette> foreign = ReadForeignPaletteFile(local))
+    return foreign;  // another program's palette (GIMP, JASC, hex list, .act, RIFF): one set
   std::array<Palette, kPaletteSetCount> sets{};
   int current = -1;
   Palette currentColours{};
