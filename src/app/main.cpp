@@ -70,24 +70,14 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   QObject::connect(app.start(), &QObject::destroyed, &application, &QCoreApplication::quit);
   std::unique_ptr<pf::SessionJournal> journal;
-  if (!pf::JournalTurnedOff(app.settings)) {
+  if (!pf::JournalTurnedOff(app.settings))
     journal = std::make_unique<pf::SessionJournal>(app, pf::JournalFolder(folder.perUser, folder.path));
-    // Once the editor is up, before a file named on the command line opens over what comes back.
-    QTimer::singleShot(0, &application, [&journal] { journal->offerAndStart(); });
-  }
-  if (!file.isEmpty()) {
-    // After whatever the start-up has queued, so that the file is what the editor shows.
-    QTimer::singleShot(0, &application, [&app, file, shown = args[0]] {
-      pf::EditorLink* editor = app.editor();
-      if (!editor) return;
-      editor->AutoFileOpen(file);
-      // The start-up layout may have hidden the editor; the file asked for is shown all the same.
-      editor->showHandedOver();
-      // A name the editor cannot read at all has its own message; a failed read has none.
-      if (editor->fileName().isEmpty())
-        std::fprintf(stderr, "pictoforge: %s: not a 16-colour icon or bitmap\n", qPrintable(shown));
-    });
-  }
+  // Once the editor is up: the question about work a crash left, then the file named on the command line.
+  QTimer::singleShot(0, &application, [&app, &journal, file, shown = args.value(0)] {
+    // A name the editor cannot read at all has its own message; a failed read has none.
+    if (!pf::OfferRecoveryThenOpen(app, journal.get(), file))
+      std::fprintf(stderr, "pictoforge: %s: not a 16-colour icon or bitmap\n", qPrintable(shown));
+  });
   const int status = QApplication::exec();
   // A clean end: nothing is left to offer at the next start.
   if (journal) journal->end();

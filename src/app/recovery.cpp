@@ -1,5 +1,6 @@
 #include "app/recovery.h"
 
+#include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "fullcolour/full_colour_archive.h"
 #include "fullcolour/full_colour_window.h"
 #include "fullcolour/mask_archive.h"
+#include "fullcolour/photo_window.h"
 #include "model/file_io.h"
 #include "platform/local_path.h"
 
@@ -31,14 +33,6 @@ std::optional<JournalArchiveKind> KindOf(const Form& form) {
     if (form.formName() == QLatin1String(k.formName)) return k.kind;
   }
   return std::nullopt;
-}
-
-// Whether slots hold anything their work file on disk does not.
-bool Unsaved(const ArchiveWindow& archive, const std::vector<std::uint8_t>& bytes) {
-  if (archive.lastFile().isEmpty())
-    return std::any_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b != 0; });
-  const std::optional<std::vector<std::uint8_t>> onDisk = ReadWholeFile(LocalPath(archive.lastFile()));
-  return !onDisk || *onDisk != bytes;
 }
 
 std::optional<JournalFullColour> CaptureFullColour(App& app) {
@@ -83,6 +77,39 @@ void RestoreFullColour(App& app, const JournalFullColour& f) {
   window->refresh();
 }
 
+JournalView CaptureView(App& app) {
+  JournalView v;
+  const IC* ic = app.mainWindow();
+  v.editorHidden = ic && !ic->isUnloaded() && !ic->isVisible();
+  if (const Form18* photo = app.find<Form18>(); photo && !photo->isUnloaded()) {
+    v.photoWindowOpen = true;
+    v.photoFile = photo->FileName.toStdString();
+  }
+  return v;
+}
+
+// The photo window opens the full colour window with it, which the full colour work then fills.
+void RestorePhotoWindow(App& app, const JournalView& v) {
+  if (!v.photoWindowOpen) return;
+  Form18* photo = app.single<Form18>();
+  if (!photo->wasActivated()) photo->activate();
+  const QString file = QString::fromStdString(v.photoFile);
+  // A photo gone since is simply not shown; it is no part of the work.
+  if (!file.isEmpty() && QFileInfo(file).isFile()) photo->LoadPicFile(file);
+}
+
+// Hidden again only when another window shows, so the program never runs on with nothing to see.
+void RestoreEditorVisibility(App& app, const JournalView& v) {
+  IC* ic = app.mainWindow();
+  if (!v.editorHidden || !ic) return;
+  for (const Form* form : app.forms.forms()) {
+    if (form != ic && !form->isUnloaded() && form->isVisible()) {
+      ic->setEditorVisible(false);
+      return;
+    }
+  }
+}
+
 void RestoreEditor(App& app, const RecoveryState& state) {
   IC* ic = app.mainWindow();
   if (!ic) return;
@@ -114,7 +141,84 @@ void RestoreEditor(App& app, const RecoveryState& state) {
   ic->ShowRestoredWork();
 }
 
+// "保管庫　", "フルカラー保管庫　", "マスク保管庫　": what the caption of an archive of this kind starts
+// with.
+QString CaptionBase(JournalArchiveKind kind) {
+  switch (kind) {
+    case JournalArchiveKind::FullColour:
+      return QStringLiteral("フルカラー保管庫　");
+    case JournalArchiveKind::Mask:
+      return QStringLiteral("マスク保管庫　");
+    default:
+      return QStringLiteral("保管庫　");
+  }
+}
+
+// "絵", "絵と保管庫 2 つ", "絵、保管庫 2 つとフルカラーアイコン".
+QString JoinParts(const QStringList& parts) {
+  if (parts.size() <= 1) return parts.value(0);
+  return parts.mid(0, parts.size() - 1).join(u'、') + u'と' + parts.back();
+}
+
+QString WhenChanged(const QDateTime& at, const QDateTime& now) {
+  const QString time = at.toString(QStringLiteral("HH:mm"));
+  if (at.date() == now.date()) return time;
+  const QString day = QStringLiteral("%1月%2日 ").arg(at.date().month()).arg(at.date().day());
+  if (at.date().year() == now.date().year()) return day + time;
+  return QStringLiteral("%1年").arg(at.date().year()) + day + time;
+}
+
+QString LossName(const JournalLoss& loss) {
+  switch (loss.part) {
+    case JournalLoss::Part::Picture:
+      return QStringLiteral("絵");
+    case JournalLoss::Part::History:
+      return QStringLiteral("戻す・進むの履歴");
+    case JournalLoss::Part::Archive:
+      return loss.number > 0 ? CaptionBase(loss.kind) + QString::number(loss.number)
+                             : QStringLiteral("保管庫の一つ");
+    case JournalLoss::Part::FullColour:
+      return QStringLiteral("フルカラーアイコンの作業");
+    case JournalLoss::Part::View:
+      return QStringLiteral("どのウィンドウが出ていたか");
+    case JournalLoss::Part::Unknown:
+      break;
+  }
+  return QStringLiteral("記録の一部");
+}
+
 }  // namespace
+
+QString RecoveryQuestionText(const RecoveryState& work, const QDateTime& lastChanged, const QDateTime& now,
+                             bool offeredBefore) {
+  QStringList parts;
+  if (work.picture || work.history) parts << QStringLiteral("絵");
+  if (!work.archives.empty()) parts << QStringLiteral("保管庫 %1 つ").arg(work.archives.size());
+  if (work.fullColour) parts << QStringLiteral("フルカラーアイコン");
+  QString text = QString::fromUtf8(kRecoveryQuestion);
+  text += u'\n' + WhenChanged(lastChanged, now) + QStringLiteral(" の作業: ") + JoinParts(parts);
+  text += offeredBefore ? QStringLiteral("\n「いいえ」を選ぶと、この作業は破棄されます。")
+                        : QStringLiteral(
+                              "\n「いいえ」を選ぶと、この作業は残しておき、次の起動でもう一度だけ尋ねます"
+                              "（そのときも「いいえ」なら破棄されます）。");
+  return text;
+}
+
+QString RecoveryLossText(const std::vector<JournalLoss>& lost, bool restFollows, const QString& keptAs) {
+  QStringList names;
+  for (const JournalLoss& loss : lost) {
+    const QString name = LossName(loss);
+    if (!names.contains(name)) names << name;
+  }
+  QString text =
+      restFollows ? QStringLiteral("前回の作業の記録が一部壊れていたため、次のものは復元できませんでした: ")
+                  : QStringLiteral("前回の作業の記録が壊れていたため、復元できませんでした: ");
+  text += names.join(u'、') + u'。';
+  if (restFollows) text += QStringLiteral("\nそのほかは復元しました。");
+  text += keptAs.isEmpty() ? QStringLiteral("\n壊れた記録は消さずに残してあります。")
+                           : QStringLiteral("\n壊れた記録は %1 として残してあります。").arg(keptAs);
+  return text;
+}
 
 RecoveryState CaptureRecoveryState(App& app) {
   RecoveryState state;
@@ -146,17 +250,20 @@ RecoveryState CaptureRecoveryState(App& app) {
     const std::optional<JournalArchiveKind> kind = archive ? KindOf(*archive) : std::nullopt;
     // Not activated yet: its slots have not been read from its file.
     if (!kind || archive->isUnloaded() || !archive->wasActivated()) continue;
+    if (!archive->holdsUnsavedSlots()) continue;
     std::vector<std::uint8_t> bytes = archive->slotBytes();
-    if (!archive->markedUnsaved() && !Unsaved(*archive, bytes)) continue;
     state.archives.push_back(
         {*kind, archive->archiveNumber(), archive->lastFile().toStdString(), std::move(bytes)});
   }
   state.fullColour = CaptureFullColour(app);
+  if (app.mainWindow()) state.view = CaptureView(app);
   return state;
 }
 
 void RestoreRecoveryState(App& app, const RecoveryState& state) {
-  // The full colour window first: its archives stay above it.
+  // The photo window and the full colour window first: the archives of the full colour part stay above
+  // them.
+  if (state.view) RestorePhotoWindow(app, *state.view);
   if (state.fullColour) RestoreFullColour(app, *state.fullColour);
   std::vector<const JournalArchive*> archives;
   for (const JournalArchive& a : state.archives) archives.push_back(&a);
@@ -174,6 +281,17 @@ void RestoreRecoveryState(App& app, const RecoveryState& state) {
     if (!window->wasActivated()) window->activate();
   }
   if (state.picture || state.history) RestoreEditor(app, state);
+  if (state.view) RestoreEditorVisibility(app, *state.view);
+}
+
+bool OfferRecoveryThenOpen(App& app, SessionJournal* journal, const QString& file) {
+  if (journal) journal->offerAndStart();
+  EditorLink* editor = app.editor();
+  if (file.isEmpty() || !editor) return true;
+  editor->AutoFileOpen(file);
+  // The start-up layout may have hidden the editor; the file asked for is shown all the same.
+  editor->showHandedOver();
+  return !editor->fileName().isEmpty();
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -195,6 +313,9 @@ SessionJournal::~SessionJournal() {
 
 bool SessionJournal::offerAndStart() {
   if (!store_) return false;
+  // Files handed over meanwhile open after the answers, over what came back.
+  IC* ic = app_.mainWindow();
+  if (ic) ic->holdHandedFiles(true);
   bool restored = false;
   for (const FoundJournal& found : store_->takeOrphans()) {
     const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(LocalPath(found.path));
@@ -207,15 +328,26 @@ bool SessionJournal::offerAndStart() {
       const QString aside = store_->moveUnreadable(found.path);
       std::fprintf(stderr, "pictoforge: the recovery journal %s cannot be read; %s\n", qPrintable(found.path),
                    aside.isEmpty() ? "left where it is" : qPrintable(QStringLiteral("kept as ") + aside));
+      // Work was there and none of it reads back: the user is told, not only the terminal.
+      if (read.recognised && !read.lost.empty())
+        app_.ui.message(app_.mainWindow(), RecoveryLossText(read.lost, false, aside));
       continue;
     }
     // One session's work at a time; the others wait for the next start.
     if (restored) continue;
-    if (app_.ui.askYesNo(app_.mainWindow(), QString::fromUtf8(kRecoveryQuestion))) {
+    const QString question = RecoveryQuestionText(read.state, QFileInfo(found.path).lastModified(),
+                                                  QDateTime::currentDateTime(), found.declined);
+    if (app_.ui.askYesNo(app_.mainWindow(), question)) {
       RestoreRecoveryState(app_, read.state);
       // Kept under this session's name before the old journal goes.
       writer_->writeNow();
-      JournalStore::discard(found.path);
+      if (read.lost.empty()) {
+        JournalStore::discard(found.path);
+      } else {
+        // What could not be read stays for a person to look at, as an unreadable journal does.
+        const QString aside = store_->moveUnreadable(found.path);
+        app_.ui.message(app_.mainWindow(), RecoveryLossText(read.lost, true, aside));
+      }
       restored = true;
     } else if (found.declined) {
       JournalStore::discard(found.path);
@@ -224,6 +356,7 @@ bool SessionJournal::offerAndStart() {
     }
   }
   store_->releaseOrphans();
+  if (ic) ic->holdHandedFiles(false);
   app_.setWorkChangedHandler([w = writer_.get()] { w->changed(); });
   // Whatever the start-up opened before now.
   writer_->changed();

@@ -87,7 +87,13 @@ void ArchiveWindow::Form_Activate() {
   } else {
     LoadWorkFile();
   }
+  savedBytes_ = workFileBytes();
   refresh();
+}
+
+bool ArchiveWindow::holdsUnsavedSlots() const {
+  if (!wasActivated() || isUnloaded()) return false;
+  return markedUnsaved_ || workFileBytes() != savedBytes_;
 }
 
 std::optional<std::vector<std::uint8_t>> ArchiveWindow::readWorkFile(const QString& path) const {
@@ -99,8 +105,18 @@ std::optional<std::vector<std::uint8_t>> ArchiveWindow::readWorkFile(const QStri
 void ArchiveWindow::restoreSlots(int number, const QString& workFile, std::vector<std::uint8_t> bytes) {
   const QString wanted = captionBase_ + QString::number(number);
   bool taken = false;
-  for (const Form* f : app().forms.forms()) {
-    if (f != this && !f->isUnloaded() && f->windowTitle().contains(wanted)) taken = true;
+  for (Form* f : app().forms.forms()) {
+    if (f == this || f->isUnloaded() || !f->windowTitle().contains(wanted)) continue;
+    auto* other = qobject_cast<ArchiveWindow*>(f);
+    const bool empty = other && other->archiveName() == wanted && !other->holdsUnsavedSlots() &&
+                       (other->lastFile().isEmpty() || other->lastFile() == workFile);
+    if (!empty) {
+      taken = true;
+      continue;
+    }
+    // Nothing is lost with it: its slots are blank or on disk as they are shown.
+    if (other->isVisible()) move(other->pos());
+    other->unload();
   }
   if (!taken) {
     ArchiveNumber = QString::number(number);
@@ -165,6 +181,7 @@ void ArchiveWindow::mnuFOPEN_Click() {
   WorkFile = *chosen;
   lastFile_ = WorkFile;
   loadWorkFileBytes(*bytes);
+  savedBytes_ = workFileBytes();
   markedUnsaved_ = false;
   setWindowTitle(ArchiveName + QStringLiteral("   ") + QFileInfo(WorkFile).fileName());
   DrawAllSlots();
@@ -186,6 +203,7 @@ void ArchiveWindow::mnuFSAVE_Click() {
     return;
   }
   lastFile_ = SaveFileName;
+  savedBytes_ = bytes;
   setUnsavedMark(false);
 }
 

@@ -40,10 +40,16 @@ class ArchiveWindow : public Form {
   std::vector<std::uint8_t> slotBytes() const { return workFileBytes(); }
   const QString& lastFile() const { return lastFile_; }
   // Brings back slots kept by the recovery journal. Called after loading and before the first showing:
-  // the window takes the number (unless an open window's caption has it), the work file name and, in
-  // place of the file's content, these bytes, and its caption says it is unsaved until it is saved.
+  // the window takes the number, the work file name and, in place of the file's content, these bytes,
+  // and its caption says it is unsaved until it is saved. An open archive of that name that holds
+  // nothing unsaved and shows no other file (one a start-up layout opened) gives way and leaves its
+  // place to this one; another open window whose caption has the number keeps it.
   void restoreSlots(int number, const QString& workFile, std::vector<std::uint8_t> bytes);
   bool markedUnsaved() const { return markedUnsaved_; }
+  // Whether the slots changed since they were read from or saved to their work file (or, with none
+  // read, since the window opened blank), or came back from the journal and were not saved since. What
+  // a work file holds beyond what the window writes does not count.
+  bool holdsUnsavedSlots() const;
   // The top-left window point of a slot's cell, 1..20.
   static QPoint cellOrigin(int slot);
 
@@ -114,6 +120,8 @@ class ArchiveWindow : public Form {
   QString ArchiveName;
   QString lastFile_;
   std::optional<std::vector<std::uint8_t>> restoredBytes_;
+  // The slots as last read or saved, as the window writes them.
+  std::vector<std::uint8_t> savedBytes_;
   bool markedUnsaved_ = false;
 };
 

@@ -511,6 +511,7 @@ void IC::newIcon(const QString& statusText, int caretY) {
   setStatusPanel(2, statusText);
   EditActive = true;
   std::fill(S.IconMask.begin(), S.IconMask.begin() + kMaskSize, std::uint8_t{0});
+  noteSaved();
 }
 
 void IC::mnuNEW_Click() {

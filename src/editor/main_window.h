@@ -7,9 +7,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
+#include <QStringList>
 #include <QTimer>
 #include <array>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "model/image_ops.h"
@@ -85,6 +88,13 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   // Shows the editor, hidden or not, and brings it forward: a file handed over from outside is seen.
   void showHandedOver() override;
   void closeEditor() override { unload(); }
+  // When the picture or an archive holds unsaved changes, asks whether to end all the same; true when
+  // there is nothing unsaved or the answer is はい.
+  bool confirmEnd() override;
+  // What a clean end would lose: "アイコン" when the picture changed since it was last opened, saved or
+  // made new, then the name of every archive holding unsaved slots.
+  QStringList unsavedWork() const;
+  bool pictureUnsaved() const;
   int GetWIndowData(int& nFM, QStringList& FMData, std::vector<Form*>& ThisForm) const override;
   void mnuSaveWindow_Click() override;
 
@@ -100,6 +110,8 @@ class IC final : public Form, public CaretWindow, public EditorLink {
 
   // Processes the last message the hook recorded.
   void GetICOFromIFM();
+  // While held, files handed over through the channel wait; letting go opens them in the order they came.
+  void holdHandedFiles(bool hold);
   void LoadExchangeFile();
   // What the message protocol has collected so far.
   const QString& receivedFileName() const { return ReceivedFileName; }
@@ -180,6 +192,7 @@ class IC final : public Form, public CaretWindow, public EditorLink {
 
  protected:
   void setFileMenuEnabled(bool enabled) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void buildMenus();
@@ -207,6 +220,19 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   QString askSaveName(const QString& key, const QString& filter, const QString& extension);
   void rememberFolder(const QString& key, const QString& path);
   void afterLoad(bool redrawPanel);
+  // What decides whether the picture has unsaved changes: what a save writes and what was opened.
+  struct SavedPicture {
+    std::array<std::uint8_t, kPixelCount> pixels{};
+    Palette palette{};
+    MaskGridArray maskGrid{};
+    int transparentIndex = 0;
+    bool opaque = false;
+    bool keepMask = false;
+    friend bool operator==(const SavedPicture&, const SavedPicture&) = default;
+  };
+  SavedPicture currentPicture() const;
+  // The picture on screen is what was just opened, saved or made new.
+  void noteSaved();
   // The grid cells and preview pixels of the picture, drawn on the memory canvas and the 5x preview:
   // all of them, or only those whose value or colour differs from what was drawn last.
   void drawAllCells(const std::array<ColorRef, 16>& colours);
@@ -218,12 +244,16 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   void InstallMessageHook();
   void RemoveMessageHook();
   void MessageHookProc(const ChannelMessage& message);
+  // Opens the file the channel named, a picture file or an exchange file, and shows the editor.
+  void takeHandedFile(int kind);
 
   SharedState& S;
   QString BitmapFileName;
   QString ReceivedFileName;
   ChannelMessage lastMessage_;
   std::unique_ptr<MessageChannel> channel_;
+  bool holdingHandedFiles_ = false;
+  std::vector<std::pair<int, QString>> heldHandedFiles_;
   int CurColumn = 0;
   int CurRow = 0;
   int CurPixelIndex = 31 * 32;
@@ -247,6 +277,8 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   bool redrawWhole_ = false;
   // Window cells the caret has drawn on since the grid was last copied to the window.
   std::vector<QRect> caretCells_;
+  // The picture as last opened, saved or made new; nothing for work that came back after a crash.
+  std::optional<SavedPicture> savedPicture_;
 
   QTimer Timer1;
   std::array<PressLabel*, 2> Label1{};

@@ -1,7 +1,10 @@
 // The picture operations of the main window's Draw menu, closing the other windows and ending the
 // program.
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <algorithm>
 
+#include "archive/archive_window.h"
 #include "editor/main_window.h"
 #include "model/image_ops.h"
 #include "model/window_layouts.h"
@@ -97,8 +100,55 @@ void IC::mnuVersion_Click() {
 
 void IC::mnuEND_Click() {
   app().processEvents();
+  if (!confirmEnd()) return;
   AllClose();
   unload();
+}
+
+IC::SavedPicture IC::currentPicture() const {
+  SavedPicture p;
+  std::copy_n(S.IconPixels.begin(), kPixelCount, p.pixels.begin());
+  p.palette = S.IconPalette;
+  p.maskGrid = S.MaskGrid;
+  p.transparentIndex = S.TransparentIndex;
+  p.opaque = Opaque;
+  p.keepMask = KeepMask;
+  return p;
+}
+
+void IC::noteSaved() {
+  savedPicture_ = currentPicture();
+}
+
+bool IC::pictureUnsaved() const {
+  return !savedPicture_ || !(*savedPicture_ == currentPicture());
+}
+
+QStringList IC::unsavedWork() const {
+  QStringList names;
+  if (pictureUnsaved()) names << QStringLiteral("アイコン");
+  for (const Form* form : app().forms.forms()) {
+    const auto* archive = qobject_cast<const ArchiveWindow*>(form);
+    if (archive && archive->holdsUnsavedSlots()) names << archive->archiveName();
+  }
+  return names;
+}
+
+bool IC::confirmEnd() {
+  const QStringList unsaved = unsavedWork();
+  if (unsaved.isEmpty()) return true;
+  return app().ui.askYesNo(
+      this, QStringLiteral("保存されていない変更があります（%1）。終了しますか？").arg(unsaved.join(u'、')));
+}
+
+void IC::closeEvent(QCloseEvent* event) {
+  // The window's close button or the desktop closing it asks as 終了 does. A close from inside the
+  // program (終了, the close-all button, the program ending) has asked already or must not ask.
+  if (event->spontaneous() && !isUnloaded() && !confirmEnd()) {
+    event->ignore();
+    return;
+  }
+  Form::closeEvent(event);
 }
 
 }  // namespace pf

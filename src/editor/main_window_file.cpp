@@ -69,6 +69,7 @@ void IC::openFileName() {
     UnpackMask(First(S.IconMask, kMaskSize), S.MaskGrid);
     RedisplayAll(0);
     afterLoad(true);
+    noteSaved();
   } else if (FileName.contains(QLatin1String(".bmp"), Qt::CaseInsensitive)) {
     BitmapFileName = FileName;
     // A rejected bitmap must not leave the icon with a black palette behind the unchanged picture.
@@ -88,6 +89,7 @@ void IC::openFileName() {
     UnpackPixels32(First(PackedPixels, kPackedSize), S.IconPixels);
     RedisplayAll(1);
     afterLoad(false);
+    noteSaved();
   } else {
     app().ui.message(this, QStringLiteral("読み込めるデータではありません。"));
   }
@@ -127,6 +129,8 @@ void IC::mnuSAVE_Click() {
   if (!WriteIcon32(LocalPath(FileName), S.IconPalette, First(PackedPixels, kPackedSize),
                    First(S.IconMask, kMaskSize))) {
     app().ui.message(this, kCannotOpen);
+  } else {
+    noteSaved();
   }
   rememberFolder(QStringLiteral("LoadIcon"), FileName);
 }
@@ -141,6 +145,8 @@ void IC::mnuFBSAVE_Click() {
   if (WriteBitmapFile(LocalPath(BitmapFileName), First(PackedPixels, kPackedSize), S.BitmapWidth,
                       S.BitmapHeight, S.IconPalette) != 0) {
     app().ui.message(this, QStringLiteral("SAVEできませんでした。"));
+  } else {
+    noteSaved();
   }
   rememberFolder(QStringLiteral("LoadBitmap"), BitmapFileName);
 }
@@ -158,6 +164,7 @@ void IC::mnuHexLoad_Click() {
   RedisplayAll(0);
   afterLoad(true);
   Icon16 = true;
+  noteSaved();
   rememberFolder(QStringLiteral("FavIcon"), FileName);
 }
 
@@ -168,6 +175,8 @@ void IC::mnuHexIcon_Click() {
   if (!WriteIcon16(LocalPath(FileName), First(S.IconPixels, kPixelCount), S.IconPalette,
                    Opaque ? -1 : S.TransparentIndex)) {
     app().ui.message(this, kCannotOpen);
+  } else {
+    noteSaved();
   }
   rememberFolder(QStringLiteral("FavIconSave"), FileName);
 }
@@ -196,10 +205,15 @@ void IC::MessageHookProc(const ChannelMessage& message) {
 }
 
 void IC::ShowRestoredWork() {
-  // The history came back with its snapshot, so this redisplay stores no record of its own.
+  // The history came back as it was, snapshot and all: this redisplay stores nothing, so the counter,
+  // the records and what 戻す and 進む reach are as before (after a step back the snapshot is blank,
+  // and a recording redisplay would copy the record on screen over the next one).
+  SkipHistoryOnce = true;
   RedisplayAll(1);
   updateHistoryLabel();
   afterLoad(true);
+  // Work that came back has not been saved.
+  savedPicture_.reset();
   if (FileName.isEmpty()) setStatusPanel(2, QStringLiteral("New"));
   setStatusPanel(3, QStringLiteral("透明色=%1").arg(S.TransparentIndex));
 }
@@ -216,19 +230,39 @@ void IC::GetICOFromIFM() {
       break;
     }
     case 812:
-      // `pictoforge FILE` hands over a picture file to open; other senders an exchange file.
-      if (lastMessage_.wParam == kNameIsPictureFile) {
-        AutoFileOpen(ReceivedFileName);
-      } else {
-        LoadExchangeFile();
+      // While the recovery question shows, a file handed over waits for the answer: はい would replace it.
+      if (holdingHandedFiles_) {
+        heldHandedFiles_.emplace_back(lastMessage_.wParam, ReceivedFileName);
+        break;
       }
-      // The sender has been told the file arrived: it must be seen, also while the full colour part or
-      // a layout keeps the editor hidden (their windows stay open).
-      showHandedOver();
+      takeHandedFile(lastMessage_.wParam);
       break;
     default:
       break;
   }
+}
+
+void IC::takeHandedFile(int kind) {
+  // `pictoforge FILE` hands over a picture file to open; other senders an exchange file.
+  if (kind == kNameIsPictureFile) {
+    AutoFileOpen(ReceivedFileName);
+  } else {
+    LoadExchangeFile();
+  }
+  // The sender has been told the file arrived: it must be seen, also while the full colour part or a
+  // layout keeps the editor hidden (their windows stay open).
+  showHandedOver();
+}
+
+void IC::holdHandedFiles(bool hold) {
+  holdingHandedFiles_ = hold;
+  if (hold) return;
+  const std::vector<std::pair<int, QString>> held = std::exchange(heldHandedFiles_, {});
+  for (const auto& [kind, name] : held) {
+    ReceivedFileName = name;
+    takeHandedFile(kind);
+  }
+  if (!held.empty()) app().workChanged();
 }
 
 void IC::LoadExchangeFile() {
@@ -249,6 +283,7 @@ void IC::LoadExchangeFile() {
   UnpackMask(First(S.IconMask, kMaskSize), S.MaskGrid);
   RedisplayAll(1);
   DrawPalettePanel();
+  noteSaved();
 }
 
 }  // namespace pf

@@ -31,6 +31,7 @@ constexpr std::uint32_t kPictureTag = Tag('P', 'I', 'C', 'T');
 constexpr std::uint32_t kHistoryTag = Tag('H', 'I', 'S', 'T');
 constexpr std::uint32_t kArchiveTag = Tag('A', 'R', 'C', 'H');
 constexpr std::uint32_t kFullColourTag = Tag('F', 'U', 'L', 'L');
+constexpr std::uint32_t kViewTag = Tag('V', 'I', 'E', 'W');
 constexpr std::uint32_t kBlobTag = Tag('B', 'L', 'O', 'B');
 
 std::array<std::uint32_t, 256> MakeCrcTable() {
@@ -431,6 +432,44 @@ std::optional<JournalFullColour> DecodeFullColour(Reader& r, const BlobIndex& bl
   return f;
 }
 
+std::vector<std::uint8_t> EncodeView(const JournalView& v) {
+  std::vector<std::uint8_t> out;
+  Writer w(out);
+  w.u8(static_cast<std::uint8_t>((v.editorHidden ? 1 : 0) | (v.photoWindowOpen ? 2 : 0)));
+  w.text(v.photoFile);
+  return out;
+}
+
+std::optional<JournalView> DecodeView(Reader& r) {
+  JournalView v;
+  const std::uint8_t flags = r.u8();
+  v.editorHidden = (flags & 1) != 0;
+  v.photoWindowOpen = (flags & 2) != 0;
+  v.photoFile = r.text();
+  if (!r.ok() || flags > 3) return std::nullopt;
+  return v;
+}
+
+// What a dropped section held, as far as its tag (and, when its checksum held, its payload) tells.
+JournalLoss LossOf(std::uint32_t tag, std::span<const std::uint8_t> trustedPayload) {
+  JournalLoss loss;
+  if (tag == kPictureTag) loss.part = JournalLoss::Part::Picture;
+  if (tag == kHistoryTag) loss.part = JournalLoss::Part::History;
+  if (tag == kFullColourTag) loss.part = JournalLoss::Part::FullColour;
+  if (tag == kViewTag) loss.part = JournalLoss::Part::View;
+  if (tag == kArchiveTag) {
+    loss.part = JournalLoss::Part::Archive;
+    Reader r(trustedPayload);
+    const auto kind = static_cast<JournalArchiveKind>(r.u8());
+    const int number = r.i32();
+    if (r.ok() && JournalArchiveSize(kind) != 0 && number >= 1 && number <= kMaxArchiveNumber) {
+      loss.kind = kind;
+      loss.number = number;
+    }
+  }
+  return loss;
+}
+
 }  // namespace
 
 std::uint32_t Crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc) {
@@ -465,6 +504,7 @@ EncodedJournal EncodeJournal(const RecoveryState& state) {
   if (state.history) AppendSection(out, kHistoryTag, EncodeHistory(*state.history, blobs));
   for (const JournalArchive& a : state.archives) AppendSection(out, kArchiveTag, EncodeArchive(a, blobs));
   if (state.fullColour) AppendSection(out, kFullColourTag, EncodeFullColour(*state.fullColour, blobs));
+  if (state.view) AppendSection(out, kViewTag, EncodeView(*state.view));
   return encoded;
 }
 
@@ -511,10 +551,14 @@ JournalReadResult DecodeJournal(std::span<const std::uint8_t> bytes, std::span<c
   result.recognised = true;
   const BlobIndex blobs(blobFile);
 
+  auto drop = [&result](JournalLoss loss) {
+    result.lost.push_back(loss);
+    ++result.droppedSections;
+  };
   std::size_t pos = kHeaderSize;
   while (pos < bytes.size()) {
     if (bytes.size() - pos < kSectionHeaderSize) {
-      ++result.droppedSections;  // a torn end
+      drop({});  // a torn end
       break;
     }
     Reader head(bytes.subspan(pos, kSectionHeaderSize));
@@ -522,13 +566,15 @@ JournalReadResult DecodeJournal(std::span<const std::uint8_t> bytes, std::span<c
     const std::uint32_t length = head.u32();
     const std::uint32_t stored = head.u32();
     if (length > bytes.size() - pos - kSectionHeaderSize) {
-      ++result.droppedSections;
+      // Cut off, or a damaged length: what the tag says may be all that is left to tell.
+      drop(LossOf(tag, {}));
       break;
     }
     const auto payload = bytes.subspan(pos + kSectionHeaderSize, length);
     pos += kSectionHeaderSize + length;
     if (Crc32(payload, Crc32(bytes.subspan(pos - kSectionHeaderSize - length, 8))) != stored) {
-      ++result.droppedSections;
+      // The tag itself may be what was damaged.
+      drop(LossOf(tag, {}));
       continue;
     }
     Reader r(payload);
@@ -547,6 +593,9 @@ JournalReadResult DecodeJournal(std::span<const std::uint8_t> bytes, std::span<c
     } else if (tag == kFullColourTag && !result.state.fullColour) {
       result.state.fullColour = DecodeFullColour(r, blobs);
       used = result.state.fullColour.has_value();
+    } else if (tag == kViewTag && !result.state.view) {
+      result.state.view = DecodeView(r);
+      used = result.state.view.has_value();
     }
     // Trailing bytes inside a section mean it is not what this version writes.
     if (used && !r.atEnd()) {
@@ -554,9 +603,10 @@ JournalReadResult DecodeJournal(std::span<const std::uint8_t> bytes, std::span<c
       if (tag == kHistoryTag) result.state.history.reset();
       if (tag == kArchiveTag) result.state.archives.pop_back();
       if (tag == kFullColourTag) result.state.fullColour.reset();
+      if (tag == kViewTag) result.state.view.reset();
       used = false;
     }
-    if (!used) ++result.droppedSections;
+    if (!used) drop(LossOf(tag, payload));
   }
   return result;
 }

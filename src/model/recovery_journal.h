@@ -93,12 +93,24 @@ struct JournalFullColour {
   friend bool operator==(const JournalFullColour&, const JournalFullColour&) = default;
 };
 
+// Which of the windows that take turns on screen were showing: the editor hides while the full colour
+// part is in use, and the photo window (with the photo it shows, UTF-8) holds that part open.
+struct JournalView {
+  bool editorHidden = false;
+  bool photoWindowOpen = false;
+  std::string photoFile;
+
+  friend bool operator==(const JournalView&, const JournalView&) = default;
+};
+
 struct RecoveryState {
   std::optional<JournalPicture> picture;
   std::optional<JournalHistory> history;
   std::vector<JournalArchive> archives;
   std::optional<JournalFullColour> fullColour;
+  std::optional<JournalView> view;
 
+  // Whether there is any work in it; what was showing alone is none.
   bool empty() const { return !picture && !history && archives.empty() && !fullColour; }
   friend bool operator==(const RecoveryState&, const RecoveryState&) = default;
 };
@@ -127,12 +139,33 @@ std::size_t JournalBlobEntrySize(std::size_t length);
 // A whole blob file holding these blobs.
 std::vector<std::uint8_t> EncodeJournalBlobFile(std::span<const JournalBlob> blobs);
 
+// A part of the work a damaged journal could not give back.
+struct JournalLoss {
+  enum class Part : std::uint8_t {
+    Picture,
+    History,
+    Archive,
+    FullColour,
+    View,
+    // A section whose kind cannot be told any more: a cut-off end or a damaged tag.
+    Unknown,
+  };
+  Part part = Part::Unknown;
+  // For an archive: its kind and number when they could still be read (number 0 when not).
+  JournalArchiveKind kind = JournalArchiveKind::Colour16;
+  int number = 0;
+
+  friend bool operator==(const JournalLoss&, const JournalLoss&) = default;
+};
+
 struct JournalReadResult {
   // False when the bytes are not a journal of this version at all (wrong magic, other version, too short).
   bool recognised = false;
   // The sections that read back whole; a damaged one is simply missing.
   RecoveryState state;
-  // Sections dropped for a bad checksum, a cut-off end, an unknown tag or inconsistent contents.
+  // Sections dropped for a bad checksum, a cut-off end, an unknown tag or inconsistent contents (a blob
+  // missing or damaged), one entry each, in the journal's order.
+  std::vector<JournalLoss> lost;
   int droppedSections = 0;
 };
 

@@ -45,6 +45,8 @@ class EditorLink {
   virtual void showHandedOver() = 0;
   // Closes the editor, which ends the program.
   virtual void closeEditor() = 0;
+  // Before the program ends on the user's word: asks when work would be lost; true to go on.
+  virtual bool confirmEnd() { return true; }
   // The windows open beside the editor and the screen setting window, in the order they were opened:
   // `nFM` of them; for window i (from 1) its form name at FMData[3(i-1)], its top and left in twips at
   // the two places after it, and the window at ThisForm[i] (ThisForm[0] is empty). Returns 0.

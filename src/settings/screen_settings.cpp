@@ -143,7 +143,7 @@ void Form27::mnuEND_Click() {
 void Form27::Command1_Click() {
   const Busy busy(*this);
   EditorLink* editor = app().editor();
-  if (!editor) return;
+  if (!editor || !editor->confirmEnd()) return;
   editor->AllClose();
   editor->closeEditor();
 }

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Work survives a kill: types into the real editor under a private X server, takes the picture into an
-# archive slot, kills the program with SIGKILL, starts it again and answers はい. The picture, a 戻す step
-# and the archive slot are then checked byte for byte through files saved with the program's own menus.
+# archive slot, steps back once with 戻す, kills the program with SIGKILL, starts it again and answers はい.
+# The undo counter reads as before the kill; the picture, the 進む step the kill left and the archive slot
+# are then checked byte for byte through files saved with the program's own menus. 終了 with unsaved work
+# asks first; いいえ keeps the editor, はい ends it cleanly.
 # Usage: run_recovery_e2e.sh PATH_TO_PICTOFORGE
 set -euo pipefail
 binary=$1
@@ -69,8 +71,12 @@ menu_height=$(( $(height_of "$archive") - 328 ))
 # Beside the editor, so that the undo counter can be seen: it reads as now after the restart.
 xdotool windowmove "$archive" 600 0
 sleep 0.3
-counter_shot "$work/counter-before.png"
 xdotool mousemove --window "$archive" 75 $((menu_height + 16)) click --repeat 2 --delay 80 3
+sleep 0.3
+# 戻す, below the picture: one step back before the kill (1/2); 進む is left to reach 1 2 3.
+xdotool mousemove --window "$wid" 312 $((menu_height + 555)) click 1
+sleep 0.5
+counter_shot "$work/counter-before.png"
 # The journal catches up within about a second; with the archive's slots it outgrows a work file. The
 # large parts are in the blob file beside it, so the two are counted together.
 journal_size() {
@@ -126,19 +132,19 @@ if [ -n "${PF_E2E_SHOTS:-}" ]; then
   import -window "$restored" "$PF_E2E_SHOTS/archive.png"
 fi
 
-# The picture, saved through the File menu.
+# The picture, saved through the File menu: as the 戻す before the kill left it.
 xdotool windowfocus --sync "$wid" 2>/dev/null || fail "could not focus the restored editor"
 xdotool key alt+f
 sleep 0.5
 xdotool key s
 answer_save_dialog "$work/after.ico" || fail "the restored picture could not be saved"
-# 戻す, below the picture: one step back.
-xdotool mousemove --window "$wid" 312 $((menu_height + 555)) click 1
+# 進む, beside 戻す: the step the kill left still reaches 1 2 3.
+xdotool mousemove --window "$wid" 360 $((menu_height + 555)) click 1
 sleep 0.5
 xdotool key alt+f
 sleep 0.5
 xdotool key s
-answer_save_dialog "$work/back.ico" || fail "the picture after 戻す could not be saved"
+answer_save_dialog "$work/forward.ico" || fail "the picture after 進む could not be saved"
 # The archive's slots, saved through its ファイル menu (ワークファイルを保存).
 xdotool mousemove --window "$restored" 20 10 click 1
 sleep 0.5
@@ -151,21 +157,47 @@ sleep 0.5
 import sys
 work = sys.argv[1]
 after = open(work + "/after.ico", "rb").read()
-back = open(work + "/back.ico", "rb").read()
+forward = open(work + "/forward.ico", "rb").read()
 wrk = open(work + "/after.wrk", "rb").read()
-assert len(after) == 766 and len(back) == 766 and len(wrk) == 11521, (len(after), len(back), len(wrk))
+assert len(after) == 766 and len(forward) == 766 and len(wrk) == 11521, (len(after), len(forward), len(wrk))
 top = 126 + 31 * 16  # the top row is stored last
-assert after[top:top + 2] == bytes([0x12, 0x30]), after[top:top + 2].hex()
-assert back[top:top + 2] == bytes([0x12, 0x00]), back[top:top + 2].hex()
+assert after[top:top + 2] == bytes([0x12, 0x00]), after[top:top + 2].hex()
+assert forward[top:top + 2] == bytes([0x12, 0x30]), forward[top:top + 2].hex()
 # Slot 1 holds the picture as it was taken, pixels and palette byte for byte.
-assert wrk[0:512] == after[126:638], "slot 1 pixels differ"
-assert wrk[10240:10304] == after[62:126], "slot 1 palette differs"
-print("restored: picture 1 2 3, 戻す gives 1 2, archive slot 1 equals the picture")
+assert wrk[0:512] == forward[126:638], "slot 1 pixels differ"
+assert wrk[10240:10304] == forward[62:126], "slot 1 palette differs"
+print("restored: picture 1 2 after the 戻す, 進む gives 1 2 3, archive slot 1 equals it")
 PY
 
-# 終了 is a clean end: nothing left to offer.
+# 終了 with a change not saved asks first (a box lower than the editor); いいえ keeps the editor.
+xdotool windowfocus --sync "$wid" 2>/dev/null || fail "could not focus the editor to quit"
+xdotool key 7
+sleep 0.3
+question_box() {
+  local box=""
+  for _ in $(seq 50); do
+    for id in $(xdotool search --onlyvisible --name '^Pictoforge$' 2>/dev/null || true); do
+      [ "$(height_of "$id")" -lt 500 ] && box=$id
+    done
+    [ -n "$box" ] && break
+    sleep 0.1
+  done
+  echo "$box"
+}
+xdotool key alt+e
+box=$(question_box)
+[ -n "$box" ] || fail "終了 with an unsaved change did not ask"
+xdotool windowfocus --sync "$box" 2>/dev/null || true
+xdotool key Escape  # いいえ
+sleep 1
+kill -0 "$app_pid" 2>/dev/null || fail "いいえ ended the program"
+# はい: a clean end, nothing left to offer.
 xdotool windowfocus --sync "$wid" 2>/dev/null || fail "could not focus the editor to quit"
 xdotool key alt+e
+box=$(question_box)
+[ -n "$box" ] || fail "the second 終了 did not ask"
+xdotool windowfocus --sync "$box" 2>/dev/null || true
+xdotool key Return  # はい is the default button
 for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app_pid" 2>/dev/null && fail "終了 did not end the program"
 app_pid=""

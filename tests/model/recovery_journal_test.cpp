@@ -107,6 +107,7 @@ TEST(RecoveryJournal, RoundTripsEveryKindOfSection) {
   f.workArea.resize(128 * 128);
   for (auto& c : f.workArea) c = rng() & 0xFFFFFF;
   s.fullColour = f;
+  s.view = JournalView{true, true, "/home/user/写真/海.jpg"};
 
   const Files files = Encode(s);
   const JournalReadResult r = Decode(files);
@@ -287,6 +288,50 @@ TEST(RecoveryJournal, SectionsThatCannotBeTheProgramsAreDropped) {
     const JournalReadResult r = Decode(Encode(s));
     EXPECT_EQ(r.droppedSections, 1) << c.what;
     ExpectOnlyWritten(r.state, SmallState());
+  }
+}
+
+TEST(RecoveryJournal, DamageNamesThePartsItCost) {
+  using Part = JournalLoss::Part;
+  const RecoveryState s = SmallState(6);
+  const Files files = Encode(s);
+  const auto sections = Sections(files.journal);
+  ASSERT_EQ(sections.size(), 3u);  // picture, history, archive
+  const JournalLoss archive{Part::Archive, JournalArchiveKind::Mask, 3};
+  const JournalLoss someArchive{Part::Archive, JournalArchiveKind::Colour16, 0};
+  auto flip = [&](std::size_t at) {
+    Files d = files;
+    d.journal[at] ^= 0x08;
+    return d;
+  };
+  auto cut = [&](std::size_t at) {
+    Files d = files;
+    d.journal.resize(at);
+    return d;
+  };
+  std::vector<JournalBlob> withoutArchive = EncodeJournal(s).blobs;
+  std::erase_if(withoutArchive,
+                [&](const JournalBlob& b) { return b.key == JournalBlobKey(s.archives[0].bytes); });
+  struct Case {
+    const char* what;
+    Files files;
+    std::vector<JournalLoss> lost;
+  };
+  const Case cases[] = {
+      {"whole", files, {}},
+      {"history flipped", flip(sections[1].first + 20), {{Part::History}}},
+      // A damaged section's own number is not trusted.
+      {"archive flipped", flip(sections[2].first + 30), {someArchive}},
+      {"archive blob missing", {files.journal, EncodeJournalBlobFile(withoutArchive)}, {archive}},
+      {"no blob file", {files.journal, {}}, {{Part::Picture}, {Part::History}, archive}},
+      {"cut in the archive", cut(sections[2].first + 20), {someArchive}},
+      {"cut in a section head", cut(sections[2].first + 6), {{Part::Unknown}}},
+      {"tag flipped", flip(sections[0].first), {{Part::Unknown}}},
+  };
+  for (const Case& c : cases) {
+    const JournalReadResult r = Decode(c.files);
+    EXPECT_EQ(r.lost, c.lost) << c.what;
+    EXPECT_EQ(r.droppedSections, static_cast<int>(c.lost.size())) << c.what;
   }
 }
 
