@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QProcess>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -82,5 +83,17 @@ int main(int argc, char** argv) {
       "slider %2d: shown %5dx%-5d held %4dx%-4d black %6d  peak %7.1f MiB (%6.1f MiB before opening)\n",
       slider, form->shownSize().width(), form->shownSize().height(), form->Picture2.width(),
       form->Picture2.height(), black, StatusMiB("VmHWM"), before);
+  // Then scrolled to the far corner, where the part shown is the photo's last.
+  form->HScroll1->setValue(form->HScroll1->maximum());
+  form->VScroll1->setValue(form->VScroll1->maximum());
+  QCoreApplication::processEvents();
+  black = 0;
+  for (int y = 0; y < std::min(480, form->Picture2.height()); ++y) {
+    for (int x = 0; x < std::min(640, form->Picture2.width()); ++x)
+      black += form->Picture2.getPixel(x, y) == 0;
+  }
+  std::printf("   far corner (%5d,%5d): held %4dx%-4d black %6d  peak %7.1f MiB\n", form->scrolledTo().x(),
+              form->scrolledTo().y(), form->Picture2.width(), form->Picture2.height(), black,
+              StatusMiB("VmHWM"));
   return 0;
 }

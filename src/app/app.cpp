@@ -1,6 +1,8 @@
 #include "app/app.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QSet>
 
 #include "archive/composition_window.h"
@@ -42,7 +44,17 @@ AppStorage::AppStorage(const QString& programFolder)
 App::App(Ui& ui, const QString& programFolder, const QString& channelPath)
     : AppStorage(programFolder),
       AppContext(*statePtr, registry, ui, settingsFile, programFolder,
-                 channelPath.isEmpty() ? DefaultChannelPath() : channelPath) {}
+                 channelPath.isEmpty() ? DefaultChannelPath() : channelPath) {
+  // Every window takes it, so that taskbars and window lists show the program's own icon.
+  QApplication::setWindowIcon(ProgramIcon());
+}
+
+QIcon ProgramIcon() {
+  QIcon icon;
+  icon.addFile(QStringLiteral(":/icons/pictoforge-16.ico"), QSize(16, 16));
+  icon.addFile(QStringLiteral(":/icons/pictoforge-32.ico"), QSize(32, 32));
+  return icon;
+}
 
 App::~App() {
   // Windows refer to this object: close and delete them all while it still exists, also those whose

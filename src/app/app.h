@@ -2,6 +2,7 @@
 // folder, and creates windows with the ownership rules of each.
 #pragma once
 
+#include <QIcon>
 #include <QString>
 #include <memory>
 
@@ -10,6 +11,9 @@
 namespace pf {
 
 class IC;
+
+// The program's icon in its 16 and 32 pixel images.
+QIcon ProgramIcon();
 
 namespace detail {
 // Storage that must exist before the AppContext base refers to it.

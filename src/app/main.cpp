@@ -1,4 +1,4 @@
-// pictoforge [FILE]
+// pictoforge [FILE] | --help | --version
 //
 // Starts the editor, opening FILE as the File menu's open command would. When an editor is already
 // listening on the file-name channel, FILE goes to that editor instead and this process ends at once:
@@ -7,9 +7,12 @@
 // Unsaved work is kept in a recovery journal while the editor runs; what a session that did not end
 // cleanly left is offered back at the start (app/recovery.h).
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "app/app.h"
 #include "app/recovery.h"
@@ -26,9 +29,44 @@ namespace {
 // The desktop entry's name without .desktop: lets the desktop match the editor's windows to its entry.
 constexpr auto kDesktopId = "org.pictoforge.Pictoforge";
 
+constexpr auto kUsage =
+    "usage: pictoforge [FILE]\n"
+    "Starts the Pictoforge editor, opening FILE (a 16-colour icon or bitmap) when given; with an editor\n"
+    "already running, FILE is handed to it.\n"
+    "  -h, --help  show this text\n"
+    "  --version   show the version\n";
+
+// Whether the toolkit will find a screen: without one it aborts, so we say so ourselves first. A
+// platform named on the command line or in QT_QPA_PLATFORM (offscreen, vnc, ...) is the user's choice.
+bool HasDisplay(int argc, char** argv) {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-platform") == 0 || std::strncmp(argv[i], "-platform=", 10) == 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Answered before the toolkit starts, so that they need no display.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::printf("%s", kUsage);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("pictoforge %s\n", PF_VERSION);
+      return 0;
+    }
+  }
+  if (!HasDisplay(argc, argv)) {
+    std::fprintf(stderr, "pictoforge: no display: set DISPLAY or WAYLAND_DISPLAY\n");
+    return 1;
+  }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Pictoforge"));
   QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopId));
@@ -66,6 +104,8 @@ int main(int argc, char** argv) {
   pf::InstallJapaneseTranslation(application);
   pf::QtUi ui;
   pf::App app(ui, folder.path, channel.path);
+  // An installed copy's program folder is hidden settings: dialogs and the file list begin at home.
+  if (folder.perUser) app.setStartFolder(QDir::homePath());
   // The program ends when the main window closes, whatever else is still open or hidden.
   QApplication::setQuitOnLastWindowClosed(false);
   QObject::connect(app.start(), &QObject::destroyed, &application, &QCoreApplication::quit);

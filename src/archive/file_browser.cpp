@@ -15,6 +15,7 @@
 #include "platform/app_context.h"
 #include "platform/drawing.h"
 #include "platform/local_path.h"
+#include "platform/picture_file.h"
 
 namespace pf {
 
@@ -112,13 +113,12 @@ bool Form16::eventFilter(QObject* watched, QEvent* event) {
 
 void Form16::Form_Load() {
   FillDrives();
-  QString start = QString::fromStdString(app().settings.ReadSetting(kSection, kFolderKey));
-  if (!IsExistingFolder(start)) {
-    app().settings.WriteSetting(kSection, kFolderKey, app().programFolder().toStdString());
-    start = app().programFolder();
+  // Without a usable remembered folder the lists start in the start folder, which stays unremembered
+  // until the user walks somewhere; so does one that exists but cannot be read.
+  const QString start = QString::fromStdString(app().settings.ReadSetting(kSection, kFolderKey));
+  if (!IsExistingFolder(start) || !ChangeFolder(start)) {
+    if (!ChangeFolder(app().startFolder(), false)) ChangeFolder(app().programFolder(), false);
   }
-  // A folder that exists but cannot be read leaves the lists on the program folder.
-  if (!ChangeFolder(start)) ChangeFolder(app().programFolder());
   File1->setFocus();
 }
 
@@ -173,7 +173,7 @@ void Form16::Dir1_DblClick(int row) {
                                : QDir(Folder).filePath(name));
 }
 
-bool Form16::ChangeFolder(const QString& path) {
+bool Form16::ChangeFolder(const QString& path, bool remember) {
   // Keep the path the user walked (a link stays a link), only tidied: ".." from a linked folder leads
   // back where the user came from.
   const QString target = QDir::cleanPath(QDir(path).absolutePath());
@@ -193,7 +193,7 @@ bool Form16::ChangeFolder(const QString& path) {
   ShowFiles();
   SelectDriveOf(Folder);
   setWindowTitle(Folder);
-  app().settings.WriteSetting(kSection, kFolderKey, Folder.toStdString());
+  if (remember) app().settings.WriteSetting(kSection, kFolderKey, Folder.toStdString());
   return true;
 }
 
@@ -227,8 +227,8 @@ void Form16::File1_Click() {
   BrowserPath = pathOfRow(row);
 
   SharedState& s = app().state;
-  // Only names ending in .ico or .bmp are listed, so the ending decides: a "x.ico.bmp" is a bitmap.
-  const int kind = BrowserPath.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive) ? 1 : 0;
+  // Decided as every open decides; only names ending in .ico or .bmp are listed, so the ending does.
+  const int kind = KindOfPictureFile(BrowserPath) == PictureKind::Bitmap ? 1 : 0;
   // A rejected bitmap blackens the palette it was read into; the editor keeps its own colours then.
   const Palette before = s.IconPalette;
   const IconReadStatus status =

@@ -37,9 +37,9 @@ class Form16 final : public Form {
   // The folder the lists show.
   const QString& folder() const { return Folder; }
 
-  // Shows a folder in both lists, names it in the caption and remembers it. False, with nothing
-  // changed, for a path that is no readable folder.
-  bool ChangeFolder(const QString& path);
+  // Shows a folder in both lists, names it in the caption and remembers it (unless `remember` is false:
+  // a folder the user did not choose). False, with nothing changed, for a path that is no readable folder.
+  bool ChangeFolder(const QString& path, bool remember = true);
 
   void Drive1_Change(int index);
   // Enters the folder of a row of the folder list ("..": the parent).

@@ -219,7 +219,8 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   // The save dialog there: the name that will be written, with `extension`, asked about when it exists.
   QString askSaveName(const QString& key, const QString& filter, const QString& extension);
   void rememberFolder(const QString& key, const QString& path);
-  void afterLoad(bool redrawPanel);
+  // What every open ends with: the caret on the first cell, the palette panel and the file's name shown.
+  void afterLoad();
   // What decides whether the picture has unsaved changes: what a save writes and what was opened.
   struct SavedPicture {
     std::array<std::uint8_t, kPixelCount> pixels{};

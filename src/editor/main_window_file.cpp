@@ -9,6 +9,7 @@
 #include "platform/app_context.h"
 #include "platform/file_name_sender.h"
 #include "platform/local_path.h"
+#include "platform/picture_file.h"
 #include "tools/bitmap_size.h"
 
 namespace pf {
@@ -30,7 +31,7 @@ QString NameOnly(const QString& path) {
 QString IC::askFileName(const QString& key, const QString& filter) {
   FileDialogOptions options = dialogOptions();
   options.filter = filter;
-  options.initialFolder = QString::fromStdString(lastFolder(app().settings, key.toStdString()));
+  options.initialFolder = app().rememberedFolder(key.toStdString());
   options.mustExist = true;
   return app().ui.openFile(this, options).value_or(QString());
 }
@@ -45,19 +46,18 @@ void IC::rememberFolder(const QString& key, const QString& path) {
   storeLastFolder(app().settings, key.toStdString(), path.toStdString());
 }
 
-void IC::afterLoad(bool redrawPanel) {
+void IC::afterLoad() {
   if (ZoomBuffer) ZoomBuffer->bitBlt(0, 0, 162, 162, client(), 280, kGridTop);
   MoveCaret(0, kGridTop);
   EditActive = true;
   Icon16 = false;
-  if (redrawPanel) {
-    DrawPalettePanel();
-    setStatusPanel(2, NameOnly(FileName));
-  }
+  DrawPalettePanel();
+  setStatusPanel(2, NameOnly(FileName));
 }
 
 void IC::openFileName() {
-  if (FileName.contains(QLatin1String(".ico")) || FileName.contains(QLatin1String(".ICO"))) {
+  const PictureKind kind = KindOfPictureFile(FileName);
+  if (kind == PictureKind::Icon) {
     const IconReadStatus status =
         ReadIconFile(LocalPath(FileName), 0,
                      {S.IconPalette, First(PackedPixels, kPackedSize), First(S.IconMask, kMaskSize), S});
@@ -68,9 +68,9 @@ void IC::openFileName() {
     UnpackPixels32(First(PackedPixels, kPackedSize), S.IconPixels);
     UnpackMask(First(S.IconMask, kMaskSize), S.MaskGrid);
     RedisplayAll(0);
-    afterLoad(true);
+    afterLoad();
     noteSaved();
-  } else if (FileName.contains(QLatin1String(".bmp"), Qt::CaseInsensitive)) {
+  } else if (kind == PictureKind::Bitmap) {
     BitmapFileName = FileName;
     // A rejected bitmap must not leave the icon with a black palette behind the unchanged picture.
     const Palette before = S.IconPalette;
@@ -88,7 +88,8 @@ void IC::openFileName() {
     }
     UnpackPixels32(First(PackedPixels, kPackedSize), S.IconPixels);
     RedisplayAll(1);
-    afterLoad(false);
+    // The palette panel and the status bar show the bitmap's colours and name too, as after an icon.
+    afterLoad();
     noteSaved();
   } else {
     app().ui.message(this, QStringLiteral("読み込めるデータではありません。"));
@@ -156,13 +157,13 @@ void IC::mnuHexLoad_Click() {
   const QString chosen = askFileName(QStringLiteral("FavIcon"), kOpenFilter);
   if (chosen.isEmpty()) return;
   FileName = chosen;
-  if (!FileName.contains(QLatin1String(".ico"), Qt::CaseInsensitive)) return;
+  if (KindOfPictureFile(FileName) != PictureKind::Icon) return;
   if (ReadIcon16(LocalPath(FileName), First(S.IconPixels, kPixelCount), S) != 0) {
     app().ui.message(this, QStringLiteral("１６色でないか、または、サイズがことなります。"));
     return;
   }
   RedisplayAll(0);
-  afterLoad(true);
+  afterLoad();
   Icon16 = true;
   noteSaved();
   rememberFolder(QStringLiteral("FavIcon"), FileName);
@@ -211,7 +212,7 @@ void IC::ShowRestoredWork() {
   SkipHistoryOnce = true;
   RedisplayAll(1);
   updateHistoryLabel();
-  afterLoad(true);
+  afterLoad();
   // Work that came back has not been saved.
   savedPicture_.reset();
   if (FileName.isEmpty()) setStatusPanel(2, QStringLiteral("New"));

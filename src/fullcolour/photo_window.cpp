@@ -19,7 +19,7 @@ namespace {
 
 constexpr const char* kOpenFolderKey = "OpenFullIcon";
 const QString kOpenFilter =
-    QStringLiteral("写真(*.bmp,*.jpg)|*.bmp;*.jpg|フルカラーアイコン(*.ico)|*.ico|全て(*.*)|*.*");
+    QStringLiteral("写真(*.bmp,*.jpg)|%1|フルカラーアイコン(*.ico)|*.ico|全て(*.*)|*.*").arg(kPhotoPatterns);
 
 // The slider holds ratio * 40.
 constexpr double kSliderUnit = 40.0;

@@ -3,6 +3,7 @@
 #include <QMenuBar>
 #include <QPalette>
 #include <algorithm>
+#include <array>
 
 #include "model/full_colour_icon.h"
 #include "model/numeric_text.h"
@@ -180,9 +181,10 @@ void Form13::saveFullColour(const char* key, const QString& title, bool sixteen)
       app().ui.message(this, QStringLiteral("Open できません。"));
     return;
   }
-  // The mask is the 16-colour icon's, whatever the editor holds now.
-  const auto mask = std::span(app().state.IconMask).first(static_cast<std::size_t>(kMaskSize));
-  if (!WriteFullColourIcon(LocalPath(name), buffer, mask, kReductionEdge)) {
+  // The square is saved as taken, every pixel shown: the editor's 16-colour mask belongs to another
+  // picture, and this window has no mask of its own.
+  const std::array<std::uint8_t, kMaskSize> noMask{};
+  if (!WriteFullColourIcon(LocalPath(name), buffer, noMask, kReductionEdge)) {
     app().ui.message(this, QStringLiteral("Save できません。"));
   }
 }

@@ -17,7 +17,10 @@ void ShiftWholeImage(std::span<std::uint8_t> pixels, MaskGridArray& mask, ShiftD
   ShiftTopDownGrid(mask, direction);
 }
 
-std::optional<BlockCorner> ParseCorner(std::string_view text) {
+std::optional<BlockCorner> ParseCorner(std::string_view typed) {
+  // "３，４" from an input method is "3,4".
+  const std::string ascii = AsciiNumberText(typed);
+  const std::string_view text = ascii;
   const std::size_t comma = text.find(',');
   if (comma == std::string_view::npos) return std::nullopt;
   // ReadDecimal stops at a further comma, so "1,2,3" reads as 1, 2.

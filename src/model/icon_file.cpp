@@ -306,4 +306,31 @@ int WriteBitmapFile(const std::string& path, Bytes packed512, int width, int hei
   return (!bytes.empty() && WriteFileAtomically(path, bytes)) ? 0 : -1;
 }
 
+namespace {
+bool EndsWithAnyCase(std::string_view text, std::string_view ending) {
+  if (text.size() < ending.size()) return false;
+  return std::equal(ending.begin(), ending.end(), text.end() - static_cast<std::ptrdiff_t>(ending.size()),
+                    [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b); });
+}
+}  // namespace
+
+PictureKind PictureKindByName(std::string_view path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  if (EndsWithAnyCase(name, ".ico")) return PictureKind::Icon;
+  if (EndsWithAnyCase(name, ".bmp")) return PictureKind::Bitmap;
+  return PictureKind::Unknown;
+}
+
+PictureKind PictureKindOf(std::string_view path, std::span<const std::uint8_t> firstBytes) {
+  const PictureKind byName = PictureKindByName(path);
+  if (byName != PictureKind::Unknown) return byName;
+  const auto starts = [&](std::initializer_list<std::uint8_t> bytes) {
+    return firstBytes.size() >= bytes.size() && std::equal(bytes.begin(), bytes.end(), firstBytes.begin());
+  };
+  if (starts({'B', 'M'})) return PictureKind::Bitmap;
+  if (starts({0, 0, 1, 0})) return PictureKind::Icon;
+  return PictureKind::Unknown;
+}
+
 }  // namespace pf

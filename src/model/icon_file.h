@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/colour.h"
@@ -58,6 +59,15 @@ IconReadStatus ParseBitmap16(std::span<const std::uint8_t> bytes, const IconRead
 
 // Kind 0 reads an icon, kind 1 a bitmap. The packed buffer is zeroed first, on every path.
 IconReadStatus ReadIconFile(const std::string& path, int kind, const IconReadTargets& targets);
+
+// Which reader a 16-colour picture file goes to. The file's own name decides by its ending, in any letter
+// case: ".ico" an icon, ".bmp" a bitmap (the folders it lies in never count: ~/.icons/face.bmp is a
+// bitmap). A name that says neither (no ending, or another one) is decided by the file's first bytes:
+// "BM" a bitmap, 0 0 1 0 an icon directory. kPictureKindBytes is how many bytes that look needs.
+enum class PictureKind { Unknown, Icon, Bitmap };
+inline constexpr std::size_t kPictureKindBytes = 4;
+PictureKind PictureKindByName(std::string_view path);
+PictureKind PictureKindOf(std::string_view path, std::span<const std::uint8_t> firstBytes);
 
 // The 16 x 16 16-colour image of an icon file (chosen like the 32 x 32 one), written into storage rows
 // 0..15, columns 0..15 of a 1024-element pixel array; the rest of the array, and every palette and mask, stay

@@ -31,7 +31,35 @@ bool IsDigit(char c) {
 }
 }  // namespace
 
-double ReadDecimal(std::string_view text) {
+std::string AsciiNumberText(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto b0 = static_cast<unsigned char>(utf8[i]);
+    if (b0 == 0xEF && i + 2 < utf8.size()) {
+      // U+FF01..U+FF3F are EF BC 81..BF, U+FF40..U+FF5E are EF BD 80..9E.
+      const auto b1 = static_cast<unsigned char>(utf8[i + 1]);
+      const auto b2 = static_cast<unsigned char>(utf8[i + 2]);
+      const unsigned code = ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);  // the low 12 bits of U+Fxxx
+      if ((b1 == 0xBC || b1 == 0xBD) && (b2 & 0xC0) == 0x80 && code >= 0xF01 && code <= 0xF5E) {
+        out += static_cast<char>(code - 0xF01 + 0x21);
+        i += 2;
+        continue;
+      }
+    }
+    if (b0 == 0xE3 && i + 2 < utf8.size() && utf8[i + 1] == '\x80' && utf8[i + 2] == '\x80') {
+      out += ' ';
+      i += 2;
+      continue;
+    }
+    out += utf8[i];
+  }
+  return out;
+}
+
+double ReadDecimal(std::string_view typed) {
+  const std::string ascii = AsciiNumberText(typed);
+  const std::string_view text = ascii;
   // Collect the numeric prefix without blanks, then let strtod do the arithmetic.
   std::string number;
   std::size_t i = 0;
@@ -71,7 +99,9 @@ int ReadDecimalInt(std::string_view text) {
   return RoundToInt(ReadDecimal(text));
 }
 
-std::int64_t ReadHex(std::string_view text) {
+std::int64_t ReadHex(std::string_view typed) {
+  const std::string ascii = AsciiNumberText(typed);
+  const std::string_view text = ascii;
   std::int64_t value = 0;
   constexpr std::int64_t kCap = std::int64_t{1} << 40;
   for (char c : text) {

@@ -1,13 +1,20 @@
 // Reading numbers out of what the user typed, and rounding.
 //
-// Every text box of the program reads its number through these, so "12abc", "", "  7" and "1e999" all
-// mean the same thing everywhere.
+// Every text box and question of the program reads its number through these, so "12abc", "", "  7",
+// "１２" and "1e999" all mean the same thing everywhere.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace pf {
+
+// What an input method types, read as plain ASCII: the full-width forms U+FF01..U+FF5E ("－１２",
+// "ａ") become their ASCII characters and the ideographic space U+3000 a space, as Unicode compatibility
+// normalisation (NFKC) maps them; every other character stays as it is. The readers below apply it
+// themselves, so "１２" reads as 12 in every box and question.
+std::string AsciiNumberText(std::string_view utf8);
 
 // Nearest integer, halves to the even neighbour. Out-of-range values saturate; NaN gives 0.
 std::int64_t RoundHalfEven(double value);

@@ -14,17 +14,6 @@ constexpr std::size_t kPaletteBlockOffset = kArchiveSlotCount * kSlotImageSize; 
 constexpr std::size_t kSlotPaletteSize = sizeof(Palette);
 static_assert(kPaletteBlockOffset + kArchiveSlotCount * kSlotPaletteSize + 1 == kWorkFileSize);
 
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Only ASCII letters fold; the bytes of a UTF-8 name compare as they are.
-bool ContainsAnyCase(std::string_view text, std::string_view part) {
-  if (part.empty()) return true;
-  return std::search(text.begin(), text.end(), part.begin(), part.end(),
-                     [](char a, char b) { return AsciiLower(a) == AsciiLower(b); }) != text.end();
-}
-
 }  // namespace
 
 std::vector<std::uint8_t> PackWorkFile(const ArchiveSlots& slots) {
@@ -76,14 +65,6 @@ int LowestFreeNumber(const std::vector<std::string>& captions, const std::string
     });
     if (!taken) return n;
   }
-}
-
-bool ContainsIconExtension(std::string_view name) {
-  return name.find(".ICO") != std::string_view::npos || name.find(".ico") != std::string_view::npos;
-}
-
-bool ContainsBitmapExtension(std::string_view name) {
-  return ContainsAnyCase(name, ".bmp");
 }
 
 }  // namespace pf

@@ -52,9 +52,4 @@ int SlotAt(int x, int y, int current);
 // The smallest n >= 1 for which no caption contains base followed by n in decimal.
 int LowestFreeNumber(const std::vector<std::string>& captions, const std::string& base);
 
-// How a dropped file is read: as an icon when its name contains ".ICO" or ".ico" (exactly those two
-// spellings), else as a bitmap when it contains ".bmp" in any letter case.
-bool ContainsIconExtension(std::string_view name);
-bool ContainsBitmapExtension(std::string_view name);
-
 }  // namespace pf

@@ -11,6 +11,11 @@ QString AppContext::programFile(const QString& name) const {
   return QDir(programFolder_).filePath(name);
 }
 
+QString AppContext::rememberedFolder(std::string_view key) const {
+  const std::string remembered = lastFolder(settings, key);
+  return remembered.empty() ? startFolder() : QString::fromStdString(remembered);
+}
+
 int SelectedPaletteEntry(const AppContext& app) {
   const EditorLink* editor = app.editor();
   return editor ? editor->selectedPaletteNumber() : 0;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <string_view>
 #include <utility>
 
 #include "model/profile.h"
@@ -41,6 +42,14 @@ class AppContext {
   const QString& programFolder() const { return programFolder_; }
   // The path of a file in the program folder.
   QString programFile(const QString& name) const;
+
+  // Where file dialogs and the file list begin when nothing was remembered for them: the user's home for
+  // an installed copy (whose program folder is a hidden settings folder), the program folder otherwise.
+  // Such a folder was chosen by nobody, so it is never remembered.
+  const QString& startFolder() const { return startFolder_.isEmpty() ? programFolder_ : startFolder_; }
+  void setStartFolder(QString folder) { startFolder_ = std::move(folder); }
+  // The folder remembered under `key` in section DIR, or the start folder when there is none.
+  QString rememberedFolder(std::string_view key) const;
 
   // Where the main window listens for file names from other programs.
   const QString& channelPath() const { return channelPath_; }
@@ -133,6 +142,7 @@ class AppContext {
 
  private:
   QString programFolder_;
+  QString startFolder_;
   QString channelPath_;
   std::map<QString, QPointer<Form>> singles_;
   std::function<void()> workChanged_;

@@ -179,7 +179,7 @@ FileDialogOptions Form::dialogOptions() const {
 }
 
 std::optional<QString> Form::askOpenFile(const char* folderKey, FileDialogOptions options) {
-  options.initialFolder = QString::fromStdString(lastFolder(app_.settings, folderKey));
+  options.initialFolder = app_.rememberedFolder(folderKey);
   options.mustExist = true;
   const std::optional<QString> chosen = app_.ui.openFile(this, options);
   if (!chosen || chosen->isEmpty()) return std::nullopt;
@@ -189,7 +189,7 @@ std::optional<QString> Form::askOpenFile(const char* folderKey, FileDialogOption
 
 std::optional<QString> Form::askSaveFile(const char* folderKey, FileDialogOptions options,
                                          const QString& extension) {
-  options.initialFolder = QString::fromStdString(lastFolder(app_.settings, folderKey));
+  options.initialFolder = app_.rememberedFolder(folderKey);
   options.askOverwrite = true;
   options.pathMustExist = true;
   std::optional<QString> chosen = AskSaveName(app_.ui, this, options, extension);

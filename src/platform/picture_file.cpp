@@ -3,7 +3,6 @@
 #include "model/file_io.h"
 #include "model/icon_file.h"
 #include "model/packing.h"
-#include "model/work_file.h"
 #include "platform/app_context.h"
 #include "platform/local_path.h"
 
@@ -35,10 +34,17 @@ std::optional<Picture16> Parse(AppContext& app, QWidget* parent, const QString& 
 
 }  // namespace
 
+PictureKind KindOfPictureFile(const QString& path) {
+  const std::string local = LocalPath(path);
+  const PictureKind byName = PictureKindByName(local);
+  if (byName != PictureKind::Unknown) return byName;
+  const std::optional<std::vector<std::uint8_t>> start = ReadFileStart(local, kPictureKindBytes);
+  return start ? PictureKindOf(local, *start) : PictureKind::Unknown;
+}
+
 std::optional<Picture16> ReadDroppedPicture(AppContext& app, QWidget* parent, const QString& path) {
-  const std::string name = path.toStdString();
-  if (ContainsIconExtension(name)) return Parse(app, parent, path, true);
-  if (ContainsBitmapExtension(name)) return Parse(app, parent, path, false);
+  const PictureKind kind = KindOfPictureFile(path);
+  if (kind != PictureKind::Unknown) return Parse(app, parent, path, kind == PictureKind::Icon);
   app.ui.message(parent, QStringLiteral("読み込めるデータではありません。"));
   return std::nullopt;
 }

@@ -1,11 +1,12 @@
-// Reading a dropped 16-colour picture the way every window that takes drops does: an icon when the name
-// says ".ICO" or ".ico", a bitmap when it says ".bmp" in any letter case, with the readers' messages.
+// Reading a dropped 16-colour picture the way every window that takes drops does: an icon or a bitmap as
+// KindOfPictureFile decides, with the readers' messages.
 #pragma once
 
 #include <QString>
 #include <optional>
 
 #include "model/colour.h"
+#include "model/icon_file.h"
 #include "model/shared_state.h"
 
 class QWidget;
@@ -18,6 +19,11 @@ struct Picture16 {
   Palette palette{};
   PixelArray pixels{};  // laid out like the icon pixels; the spare element is 0
 };
+
+// Which reader a picture file goes to (PictureKindOf): its own name, or its first bytes when the name
+// says nothing. Every open of a 16-colour picture asks this: the open command, drops, a file handed
+// over on the command line or the channel, the file list.
+PictureKind KindOfPictureFile(const QString& path);
 
 // The picture of a dropped file, or nothing when the name is neither an icon's nor a bitmap's (the user is
 // told so) or the reader rejects the file (a bitmap that is too large says which side). The header copies

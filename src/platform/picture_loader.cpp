@@ -4,6 +4,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/ui.h"
 
@@ -206,9 +207,67 @@ QImage Photo::decodeTopLeft(QSize shown, QSize crop) const {
                                                        : QImage::Format_RGB32);
 }
 
+QImage Photo::decodeRect(QSize shown, QRect rect) const {
+  const bool transposes = Transposes(transform_);
+  const int d = scalable_ ? JpegScaleDenominator(stored_, transposes ? shown.transposed() : shown) : 1;
+  const QSize decodedStored(std::max(1, stored_.width() / d), std::max(1, stored_.height() / d));
+  const QSize decodedShown = transposes ? decodedStored.transposed() : decodedStored;
+  rect = rect.intersected(QRect(QPoint(0, 0), decodedShown));
+  if (rect.isEmpty()) return {};
+  const QRect stored = QRect(ToStored(rect.topLeft(), decodedStored, transform_),
+                             ToStored(rect.bottomRight(), decodedStored, transform_))
+                           .normalized();
+  if (std::int64_t{stored.width()} * stored.height() > decodeLimit_) return {};
+  QImageReader reader(path_);
+  reader.setAutoTransform(true);
+  reader.setClipRect(QRect(stored.x() * d, stored.y() * d, stored.width() * d, stored.height() * d));
+  if (d > 1) reader.setScaledSize(stored.size());
+  const QImage image = reader.read();
+  if (image.size() != rect.size()) return {};
+  return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                       : QImage::Format_RGB32);
+}
+
+QImage Photo::scaledRegion(QSize shown, QRect part, bool decodedCovers) const {
+  // The stretch of the source (the cached decode, or the file decoded at the reduction `shown` asks
+  // for) under the part, two shown pixels to spare on each side, scaled on its own: what a part far from
+  // the top-left corner costs is its own size, not the whole picture's up to it.
+  const bool transposes = Transposes(transform_);
+  QSize source = decoded_.size();
+  if (!decodedCovers && scalable_) {
+    const int d = JpegScaleDenominator(stored_, transposes ? shown.transposed() : shown);
+    source = transposes ? QSize(stored_.height() / d, stored_.width() / d)
+                        : QSize(stored_.width() / d, stored_.height() / d);
+  }
+  if (source.isEmpty()) return {};
+  const double fx = static_cast<double>(source.width()) / shown.width();
+  const double fy = static_cast<double>(source.height()) / shown.height();
+  const int sx0 = std::clamp(static_cast<int>(std::floor((part.left() - 2) * fx)), 0, source.width() - 1);
+  const int sy0 = std::clamp(static_cast<int>(std::floor((part.top() - 2) * fy)), 0, source.height() - 1);
+  const int sx1 = std::clamp(static_cast<int>(std::ceil((part.right() + 3) * fx)), sx0 + 1, source.width());
+  const int sy1 = std::clamp(static_cast<int>(std::ceil((part.bottom() + 3) * fy)), sy0 + 1, source.height());
+  const QRect from(sx0, sy0, sx1 - sx0, sy1 - sy0);
+  const QImage crop = decodedCovers || !scalable_ ? decoded_.copy(from) : decodeRect(shown, from);
+  if (crop.isNull()) return {};
+  const int tx0 = static_cast<int>(std::lround(sx0 / fx));
+  const int ty0 = static_cast<int>(std::lround(sy0 / fy));
+  const int tw = std::max(1, static_cast<int>(std::lround(sx1 / fx)) - tx0);
+  const int th = std::max(1, static_cast<int>(std::lround(sy1 / fy)) - ty0);
+  const QImage scaled = crop.size() == QSize(tw, th)
+                            ? crop
+                            : crop.scaled(tw, th, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  return scaled.copy(part.translated(-tx0, -ty0));
+}
+
 QImage Photo::shownPart(QSize shown, QRect part, QRgb background) {
   part = part.intersected(QRect(QPoint(0, 0), shown));
   if (isNull() || part.isEmpty()) return {};
+  if (part.topLeft() != QPoint(0, 0)) {
+    QImage region = scaledRegion(shown, part, decodeFor(shown));
+    // The file is gone or unreadable now: the earlier decode, scaled, rather than nothing.
+    if (region.isNull() && !decoded_.isNull()) region = scaledRegion(shown, part, true);
+    return region.isNull() ? QImage() : OverBackground(region, background);
+  }
   if (decodeFor(shown)) return OverBackground(ScaledPart(decoded_, shown, part), background);
 
   if (scalable_) {

@@ -29,6 +29,10 @@ inline constexpr std::int64_t kMaxDecodedPixels = 64'000'000;
 
 enum class PictureStatus { Ok, Unreadable, TooLarge };
 
+// The photos the loader reads, as file dialog patterns (the dialogs match them in any letter case).
+// The full colour icons (*.ico) it reads too are offered by each window as it names them.
+inline const QString kPhotoPatterns = QStringLiteral("*.bmp;*.jpg;*.jpeg;*.png;*.gif");
+
 // What the photo windows tell the user about a photo they refuse for its size.
 inline const QString kPhotoTooLargeMessage = QStringLiteral("この写真は大きすぎて開けません。");
 
@@ -49,9 +53,11 @@ class Photo {
   // decoded yet.
   QImage scaled(QSize shown) const;
   // The part `part` (clipped to the picture) of the photo shown at `shown`, over `background` where the
-  // photo is transparent. Its pixels are those of scaled(shown) after decodeFor(shown), but only the part
-  // is ever made: a photo too large to decode whole at `shown` has just the part decoded (JPEG), and one
-  // that can no longer be read is scaled from the earlier decode. Null when there is nothing to show.
+  // photo is transparent. A part from the top-left corner has exactly the pixels of scaled(shown) after
+  // decodeFor(shown); one elsewhere is scaled from the stretch under it alone, within a shade of them.
+  // Only the part is ever made: a photo too large to decode whole at `shown` has just the part decoded
+  // (JPEG), and one that can no longer be read is scaled from the earlier decode. Null when there is nothing
+  // to show.
   QImage shownPart(QSize shown, QRect part, QRgb background);
 
   // The most pixels a whole decode may have (kMaxDecodedPixels); tests lower it.
@@ -80,6 +86,12 @@ class Photo {
   // Decodes just the top-left part of the picture at the decoder reduction `shown` asks for: the
   // `crop` of the decode at that reduction (sizes after orientation).
   QImage decodeTopLeft(QSize shown, QSize crop) const;
+  // The same for any rectangle of the decode at that reduction (in shown orientation).
+  QImage decodeRect(QSize shown, QRect rect) const;
+  // A part away from the top-left corner, scaled from just the stretch of the source under it: from the
+  // cached decode when `decodedCovers` (or the photo cannot be decoded in parts), else decoded alone.
+  // Close to the whole scaled picture's pixels, not always exactly them.
+  QImage scaledRegion(QSize shown, QRect part, bool decodedCovers) const;
 
   QByteArray data_;  // the whole file, for a photo that came through a pipe
   int imageNumber_ = 0;

@@ -1,9 +1,15 @@
 #include "platform/program_folder.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <cerrno>
 #include <string>
 
 #include "model/file_io.h"
@@ -18,6 +24,7 @@ namespace pf {
 namespace {
 
 const QString kPaletteFile = QStringLiteral("Pal.pal");
+const QString kSettingsFile = QStringLiteral("PF.ini");
 
 // The palette file in a folder, in whatever letter case it was given (the editor accepts any); empty
 // when there is none.
@@ -32,9 +39,20 @@ bool IsFolder(const QString& path) {
   return !path.isEmpty() && QFileInfo(path).isDir();
 }
 
+// A new empty file readable by its owner only, so that the atomic writes that fill it keep that mode.
+// False when something is there already or it cannot be made.
+bool CreatePrivateFile(const QString& path) {
+  const int fd =
+      ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  ::fchmod(fd, 0600);
+  ::close(fd);
+  return true;
+}
+
 void PrepareUserFolder(const ProgramFolderPlaces& places, ProgramFolder& result) {
   const QString& folder = places.userFolder;
-  if (!QDir().mkpath(folder) || !IsFolder(folder)) {
+  if (!MakePrivateFolders(folder) || !IsFolder(folder)) {
     result.problems << QStringLiteral("cannot create the settings folder %1").arg(folder);
     return;
   }
@@ -42,6 +60,9 @@ void PrepareUserFolder(const ProgramFolderPlaces& places, ProgramFolder& result)
     result.problems
         << QStringLiteral("the settings folder %1 is not writable; settings will not be kept").arg(folder);
   }
+  // The settings file holds the user's folder paths: a new one is the user's alone. One already there
+  // keeps its mode.
+  CreatePrivateFile(QDir(folder).filePath(kSettingsFile));
   if (!FindPaletteFile(folder).isEmpty()) return;  // the user's own palette file stays as it is
 
   QString source = FindPaletteFile(places.dataFolder);
@@ -54,14 +75,35 @@ void PrepareUserFolder(const ProgramFolderPlaces& places, ProgramFolder& result)
   }
   std::string error;
   const auto bytes = ReadWholeFile(LocalPath(source), &error);
-  // Written whole or not at all: a full disk must not leave half a palette file for the editor to read.
-  if (!bytes || !WriteFileAtomically(LocalPath(QDir(folder).filePath(kPaletteFile)), *bytes, &error)) {
+  const QString target = QDir(folder).filePath(kPaletteFile);
+  // Written whole or not at all: a full disk must not leave half a palette file (nor an empty one) for
+  // the editor to read.
+  const bool made = CreatePrivateFile(target);
+  if (!bytes || !WriteFileAtomically(LocalPath(target), *bytes, &error)) {
+    if (made) QFile::remove(target);
     result.problems << QStringLiteral("cannot copy %1 into %2: %3")
                            .arg(source, folder, QString::fromLocal8Bit(error.c_str()));
   }
 }
 
 }  // namespace
+
+bool MakePrivateFolders(const QString& folder) {
+  const QString clean = QDir::cleanPath(QDir(folder).absolutePath());
+  const QStringList parts = clean.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+  QString path;
+  for (const QString& part : parts) {
+    path += QLatin1Char('/') + part;
+    const QByteArray native = QFile::encodeName(path);
+    // mkdir reuses nothing: what is there already (a folder, a link to one) keeps its mode.
+    if (::mkdir(native.constData(), 0700) == 0) {
+      ::chmod(native.constData(), 0700);
+    } else if (errno != EEXIST) {
+      return false;
+    }
+  }
+  return QFileInfo(clean).isDir();
+}
 
 ProgramFolder ChooseProgramFolder(const ProgramFolderPlaces& places) {
   ProgramFolder result;

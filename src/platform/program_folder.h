@@ -30,8 +30,12 @@ struct ProgramFolder {
 };
 
 // Chooses the program folder and, when it is the per-user one, creates it and copies Pal.pal into it
-// unless the user already has one there.
+// unless the user already has one there. New folders are 0700, a new PF.ini and the copied Pal.pal 0600.
 ProgramFolder ChooseProgramFolder(const ProgramFolderPlaces& places);
+
+// Makes a folder and whatever is missing above it (~/.config on a fresh account), each new folder
+// open to its owner only (0700); folders already there keep their mode. False when it cannot.
+bool MakePrivateFolders(const QString& folder);
 
 // The places of the running executable.
 ProgramFolderPlaces RunningProgramPlaces();

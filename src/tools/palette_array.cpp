@@ -335,7 +335,7 @@ void Form12::repaintMainWindow() {
 }
 
 QString Form12::rememberedFolder() const {
-  return QString::fromStdString(lastFolder(app().settings, "IconPal"));
+  return app().rememberedFolder("IconPal");
 }
 
 void Form12::rememberFolder(const QString& chosenPath) {

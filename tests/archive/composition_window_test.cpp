@@ -335,10 +335,11 @@ TEST_F(CompositionWindow, OpensAndTakesDroppedFiles) {
   EXPECT_EQ(ui.requests.back().file.initialFolder, folder.path());
   expectViewShowsPicture();
 
-  // Drops: icons by ".ico"/".ICO" only, bitmaps by ".bmp" in any case, anything else is refused.
+  // Drops: icons by ".ico", bitmaps by ".bmp", in any case, other names by their first bytes; anything
+  // else is refused.
   menu("mnuGet");
   const Palette editorPalette = form->palette();
-  for (const char* name : {"notes.txt", "pic.Ico"}) {
+  for (const char* name : {"notes.txt", "missing.bin"}) {
     drop(folder.filePath(QString::fromLatin1(name)));
     EXPECT_EQ(lastMessage(), "読み込めるデータではありません。") << name;
   }

@@ -126,13 +126,14 @@ class FileBrowser : public AppFixture {
   QLineEdit* status = nullptr;
 };
 
-TEST_F(FileBrowser, StartsInTheRememberedFolderOrTheProgramFolderAndRemembersIt) {
+TEST_F(FileBrowser, StartsInTheRememberedFolderOrTheStartFolderWithoutRememberingThat) {
   const QString odd = folder.filePath(QStringLiteral("フォルダ 名前"));
   ASSERT_TRUE(QDir().mkpath(odd));
   const struct {
     const char* why;
     std::optional<QString> stored;
     QString shown;
+    QString start = {};  // an installed copy's start folder (the home); the program folder otherwise
   } cases[] = {
       {"nothing remembered", std::nullopt, folder.path()},
       {"remembered folder exists", icons, icons},
@@ -140,14 +141,18 @@ TEST_F(FileBrowser, StartsInTheRememberedFolderOrTheProgramFolderAndRemembersIt)
       {"remembered folder is gone", folder.filePath(QStringLiteral("gone")), folder.path()},
       {"a file is no folder", folder.filePath(QStringLiteral("Pal.pal")), folder.path()},
       {"relative entry", QStringLiteral("icons"), folder.path()},
+      {"installed, first start", std::nullopt, odd, odd},
+      {"installed, remembered", icons, icons, odd},
   };
   for (const auto& c : cases) {
     QFile::remove(QString::fromStdString(app->settings.path()));
+    app->setStartFolder(c.start);
     if (c.stored) app->settings.WriteSetting("DIR", "Input", c.stored->toStdString());
     Form16* b = open(false);
     EXPECT_EQ(b->folder(), c.shown) << c.why;
     EXPECT_EQ(b->windowTitle(), c.shown) << c.why;
-    EXPECT_EQ(QString::fromStdString(remembered()), c.shown) << c.why;
+    EXPECT_EQ(QString::fromStdString(remembered()), c.stored.value_or(QString()))
+        << c.why << ": a folder nobody chose is not remembered";
     const auto* drives = b->findChild<QComboBox*>(QStringLiteral("Drive1"));
     ASSERT_GT(drives->count(), 0);
     EXPECT_EQ(drives->itemText(0), "/") << "the root comes first";

@@ -4,6 +4,10 @@
 #include <QLocalSocket>
 #include <QTimer>
 
+#include <QLineEdit>
+#include <QListWidget>
+
+#include "archive/file_browser.h"
 #include "fullcolour/photo_window.h"
 #include "model/file_io.h"
 #include "model/icon_file.h"
@@ -66,14 +70,50 @@ TEST_F(FileMenu, OpenReadsAnIconAndRemembersItsFolder) {
   EXPECT_TRUE(ic->FileName.isEmpty()) << "Cancel clears the file name";
 }
 
-TEST_F(FileMenu, OnlyLowerOrUpperIcoCountsAsAnIcon) {
+TEST_F(FileMenu, DialogsWithNothingRememberedStartInTheStartFolder) {
+  const QString home = path("home");
+  QDir().mkpath(home);
+  const struct {
+    QString start;  // empty: a portable copy, which starts in its program folder
+    const char* action;
+  } cases[] = {{{}, "mnuOpen"}, {home, "mnuOpen"}, {home, "mnuSAVE"}, {home, "mnuHexLoad"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.action);
+    app->setStartFolder(c.start);
+    ui.fileAnswers.push_back(std::nullopt);
+    trigger(c.action);
+    EXPECT_EQ(ui.requests.back().file.initialFolder, c.start.isEmpty() ? folder.path() : home);
+    EXPECT_TRUE(setting("OpenIcon").empty() && setting("LoadIcon").empty() && setting("FavIcon").empty());
+  }
+}
+
+TEST_F(FileMenu, TheEndingCountsAsAnIconInAnyLetterCase) {
   writeBytes("A.Ico", sampleIcon());
   ic->AutoFileOpen(path("A.Ico"));
-  ASSERT_EQ(ui.messages.size(), 1);
-  EXPECT_EQ(ui.messages[0], "読み込めるデータではありません。");
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(ic->statusPanel(2), "A.Ico");
   writeBytes("B.ICO", sampleIcon());
   ic->AutoFileOpen(path("B.ICO"));
   EXPECT_EQ(ic->statusPanel(2), "B.ICO");
+}
+
+TEST_F(FileMenu, ABitmapShowsItsPaletteAndNameLikeAnIcon) {
+  // An icon first, so that stale colours or a stale name would show.
+  writeBytes("first.ico", sampleIcon());
+  ic->AutoFileOpen(path("first.ico"));
+  Palette palette{};
+  for (int i = 0; i < 16; ++i)
+    palette[static_cast<std::size_t>(i)] = {0, static_cast<std::uint8_t>(i * 16), 90, 0};
+  writeBytes("then.bmp", BuildBitmapFile(std::vector<std::uint8_t>(512, 0x34), 32, 32, palette));
+  ic->AutoFileOpen(path("then.bmp"));
+  EXPECT_EQ(ic->statusPanel(2), "then.bmp");
+  EXPECT_EQ(pixel(0, 31), 3);
+  for (int i = 0; i < 16; ++i) {
+    SCOPED_TRACE(i);
+    // The panel's swatch of entry i (left column 0..7, right column 8..15) shows the bitmap's colour.
+    EXPECT_EQ(ic->client().getPixel(i < 8 ? 315 : 415, 287 + 25 * (i % 8)),
+              static_cast<std::int64_t>(EntryColour(palette[static_cast<std::size_t>(i)])));
+  }
 }
 
 TEST_F(FileMenu, RejectedFilesLeaveThePictureAndClearTheName) {
@@ -379,6 +419,85 @@ TEST_F(Channel, AppendWithoutBeginAndBadInputChangeNothingHarmful) {
   for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   EXPECT_EQ(ic->receivedFileName(), "ab");
   EXPECT_TRUE(ic->isListening());
+}
+
+// Every way of opening a 16-colour picture decides the reader alike: by the file's own name in any letter
+// case, never a folder's, and by the first bytes where the name says nothing.
+TEST_F(Channel, EveryOpenDecidesTheReaderByTheFilesOwnNameOrItsBytes) {
+  std::array<std::uint8_t, kPackedSize> packed{};
+  packed.fill(0x6C);
+  Palette palette{};
+  palette[6] = {10, 20, 30, 0};
+  const std::vector<std::uint8_t> icon = BuildIcon32(palette, packed, std::array<std::uint8_t, kMaskSize>{});
+  const std::vector<std::uint8_t> bitmap = BuildBitmapFile(packed, 32, 32, palette);
+  QDir().mkpath(folder.filePath("my.icons"));
+  QDir().mkpath(folder.filePath(".icons"));
+  const struct {
+    const char* name;
+    const std::vector<std::uint8_t>& bytes;
+    bool opens;
+    const char* message = nullptr;  // what a refusal says; a failed read says nothing and forgets the name
+  } cases[] = {
+      {"face.Ico", icon, true},
+      {"FACE.ICO", icon, true},
+      {"x.Bmp", bitmap, true},
+      {".icons/face.bmp", bitmap, true},
+      {"my.icons/face.bmp", bitmap, true},
+      {"x.ico.bmp", bitmap, true},
+      {"noending", icon, true},
+      {"noending2", bitmap, true},
+      {"face.png", bitmap, true},
+      {"face.ico.bak", icon, true},
+      {"face.ico", bitmap, false},
+      {"text.txt", {'h', 'i'}, false, "読み込めるデータではありません。"},
+  };
+  enum Way { Open, Drop, Handed, List };
+  for (const Way way : {Open, Drop, Handed, List}) {
+    for (const auto& c : cases) {
+      const QString file = folder.filePath(QString::fromUtf8(c.name));
+      const QString shown = QFileInfo(file).fileName();
+      // The file list shows only names ending in .ico or .bmp.
+      if (way == List && !shown.endsWith(".ico", Qt::CaseInsensitive) &&
+          !shown.endsWith(".bmp", Qt::CaseInsensitive))
+        continue;
+      SCOPED_TRACE(std::string(c.name) + " way " + std::to_string(way));
+      ASSERT_TRUE(WriteFileAtomically(file.toStdString(), c.bytes));
+      setPixel(0, 31, 0);
+      ic->FileName = "before.ico";
+      ui.messages.clear();
+      if (way == List) {
+        app->settings.WriteSetting("DIR", "Input", QFileInfo(file).absolutePath().toStdString());
+        Form16* list = app->single<Form16>();
+        auto* files = list->findChild<QListWidget*>(QStringLiteral("File1"));
+        const QList<QListWidgetItem*> found = files->findItems(shown, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        files->setCurrentItem(found.front());
+        EXPECT_EQ(list->findChild<QLineEdit*>(QStringLiteral("Text1"))->text(), c.opens ? "OK" : "表示不可");
+        list->mnuEND_Click();
+        QFile::remove(file);
+        continue;
+      }
+      if (way == Open) {
+        ui.fileAnswers.push_back(file);
+        trigger("mnuOpen");
+      } else if (way == Drop) {
+        ic->Form_OLEDragDrop({file});
+      } else {
+        sendBytes(FileNameMessages(file, kNameIsPictureFile));
+      }
+      EXPECT_EQ(pixel(0, 31), c.opens ? 6 : 0);
+      if (c.opens) {
+        EXPECT_EQ(ic->FileName, file);
+        EXPECT_EQ(ic->statusPanel(2), shown);
+        EXPECT_TRUE(ui.messages.empty());
+      } else if (c.message) {
+        EXPECT_EQ(ui.messages, QStringList{QString::fromUtf8(c.message)});
+      } else {
+        EXPECT_TRUE(ic->FileName.isEmpty());
+      }
+      QFile::remove(file);
+    }
+  }
 }
 
 }  // namespace

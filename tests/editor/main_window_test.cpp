@@ -184,8 +184,15 @@ TEST_F(MainWindow, TransparentColourAnswers) {
     bool opaque, keep;
     const char* status;
   } steps[] = {
-      {"20", 15, false, false, "透明色=15"},   {"3.5", 4, false, false, "透明色=4"},
-      {"-5", 4, true, false, "透明色=不透明"}, {"99", 4, true, true, "透明色=不変更"},
+      {"20", 15, false, false, "透明色=15"},
+      {"3.5", 4, false, false, "透明色=4"},
+      {"-5", 4, true, false, "透明色=不透明"},
+      {"99", 4, true, true, "透明色=不変更"},
+      // Typed with a Japanese input method: full-width digits, signs and spaces read as plain ones.
+      {"１２", 12, false, false, "透明色=12"},
+      {"－１", 12, true, false, "透明色=不透明"},
+      {"　３", 3, false, false, "透明色=3"},
+      {"９９", 3, false, true, "透明色=不変更"},
       {"x", 0, false, false, "透明色=0"},
   };
   for (const auto& s : steps) {

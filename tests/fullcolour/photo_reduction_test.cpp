@@ -4,9 +4,12 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QPointer>
+#include <QScrollBar>
 #include <QSlider>
+#include <functional>
 
 #include "fullcolour/reduction_window.h"
+#include "model/numeric_text.h"
 #include "model/profile.h"
 #include "support/app_fixture.h"
 
@@ -95,8 +98,9 @@ TEST_F(PhotoReduction, OpensAtOneTwentiethAndTheSliderReachesFullSize) {
   const ScriptedUi::Request& asked = ui.requests.back();
   EXPECT_EQ(asked.kind, "open");
   EXPECT_EQ(asked.file.title, QStringLiteral("ファイル"));
-  EXPECT_EQ(asked.file.filter,
-            QStringLiteral("画像データﾟ(*.bmp;*.jpg;*.ico)|*.bmp;*jpg;*.ico|全て(*.*)|*.*"));
+  EXPECT_EQ(
+      asked.file.filter,
+      QStringLiteral("画像データﾟ(*.bmp;*.jpg;*.ico)|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.ico|全て(*.*)|*.*"));
   EXPECT_TRUE(asked.file.mustExist);
   EXPECT_EQ(QString::fromStdString(lastFolder(app->settings, "MedianPicture")), folder.path());
 
@@ -167,6 +171,71 @@ TEST_F(PhotoReduction, DraggingCopiesTheSquareUnderThePointerBlackBeyondThePhoto
   QTest::mouseMove(form->clientArea(), QPoint(200, 200));
   EXPECT_EQ(display()->client().image(), before);
   EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(PhotoReduction, EveryPartOfAPhotoShownLargeCanBeReachedAndDraggedFrom) {
+  ASSERT_NE(display(), nullptr);
+  const int w = 1600, h = 1000;
+  open(photo(QStringLiteral("big.bmp"), w, h));
+  EXPECT_FALSE(form->HScroll1->isEnabled()) << "at 1/20 the photo fits";
+  slide(Qt::Key_End);
+  ASSERT_EQ(form->shownSize(), QSize(w, h));
+  EXPECT_EQ(form->HScroll1->maximum(), w - Form9::kPictureWidth);
+  EXPECT_EQ(form->VScroll1->maximum(), h - Form9::kPictureHeight);
+  // The middle of what was shown at 1/20 (the whole photo) stays in the middle.
+  EXPECT_EQ(form->scrolledTo(), QPoint(w / 2 - 320, h / 2 - 240));
+
+  const auto photoAt = [&](QPoint p) {
+    return static_cast<std::int64_t>(
+        Rgb(40 + p.x() * 200 / w, 40 + p.y() * 200 / h, 40 + (p.x() * 7 + p.y()) % 200));
+  };
+  const auto rightDrag = [&](QPoint from, QPoint to) {
+    QWidget* area = form->clientArea();
+    QTest::mousePress(area, Qt::RightButton, {}, from);
+    QTest::mouseMove(area, to);
+    QTest::mouseRelease(area, Qt::RightButton, {}, to);
+  };
+  const struct {
+    const char* how;
+    std::function<void()> act;
+    QPoint expected;
+  } steps[] = {
+      {"End on both scroll bars",
+       [&] {
+         QTest::keyClick(form->HScroll1, Qt::Key_End);
+         QTest::keyClick(form->VScroll1, Qt::Key_End);
+       },
+       {960, 520}},
+      {"right button drag",
+       [&] {
+         rightDrag({300, 300}, {500, 350});
+       },
+       {760, 470}},
+      {"right button beyond the edge",
+       [&] {
+         rightDrag({300, 300}, {1, 1});
+       },
+       {960, 520}},
+      {"a page back", [&] { QTest::keyClick(form->HScroll1, Qt::Key_PageUp); }, {320, 520}},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.how);
+    step.act();
+    EXPECT_EQ(form->scrolledTo(), step.expected);
+    // The picture area shows the photo from there, and dragging copies from what it shows.
+    EXPECT_EQ(form->client().getPixel(0, 0), photoAt(step.expected));
+    EXPECT_EQ(form->client().getPixel(639, 479), photoAt(step.expected + QPoint(639, 479)));
+    drag(QPoint(639, 479));
+    EXPECT_EQ(squareMismatches(QPoint(639, 479)), std::make_pair(0, 0));
+    EXPECT_EQ(display()->client().getPixel(Form13::kSourceLeft, Form13::kSourceTop),
+              photoAt(step.expected + QPoint(639 - 15, 479 - 15)));
+    EXPECT_LE(form->Picture2.width(), Form9::kHeldWidth) << "only the reachable part is held";
+    EXPECT_LE(form->Picture2.height(), Form9::kHeldHeight);
+  }
+  // Smaller again: the same spot of the photo stays in the middle, within what can be scrolled.
+  slide(Qt::Key_PageDown);
+  EXPECT_EQ(form->shownSize(), QSize(1200, 750));
+  EXPECT_EQ(form->scrolledTo(), QPoint(RoundToInt((320 + 320) * 0.75 - 320), 270));
 }
 
 TEST_F(PhotoReduction, DraggingWithTheDisplayClosedOnlyTellsSo) {

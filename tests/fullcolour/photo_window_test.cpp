@@ -72,8 +72,10 @@ TEST_F(PhotoWindow, OpeningFitsThePhotoAndTheSliderFollows) {
   const ScriptedUi::Request& asked = ui.requests.back();
   EXPECT_EQ(asked.kind, "open");
   EXPECT_EQ(asked.file.title, QStringLiteral("写真を開く"));
-  EXPECT_EQ(asked.file.filter,
-            QStringLiteral("写真(*.bmp,*.jpg)|*.bmp;*.jpg|フルカラーアイコン(*.ico)|*.ico|全て(*.*)|*.*"));
+  EXPECT_EQ(
+      asked.file.filter,
+      QStringLiteral(
+          "写真(*.bmp,*.jpg)|*.bmp;*.jpg;*.jpeg;*.png;*.gif|フルカラーアイコン(*.ico)|*.ico|全て(*.*)|*.*"));
   EXPECT_TRUE(asked.file.mustExist);
   EXPECT_EQ(asked.file.initialFolder, folder.path());
   EXPECT_EQ(QString::fromStdString(lastFolder(app->settings, "OpenFullIcon")), folder.path());

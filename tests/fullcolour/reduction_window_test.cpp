@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "model/full_colour_icon.h"
 #include "model/profile.h"
@@ -139,7 +140,7 @@ TEST_F(ReductionWindowTest, TransferHandsPixelsAndPaletteToTheEditorAsOneStep) {
 
 TEST_F(ReductionWindowTest, ThresholdTextDecidesAndTooLargeOneAsksForLess) {
   drawGradient();
-  for (const char* text : {"", "abc", "-3", "12.5", "９９"}) {
+  for (const char* text : {"", "abc", "-3", "12.5", "１２"}) {
     ui.messages.clear();
     // Full-width digits cannot be typed through the test keyboard.
     f->Text1->setText(QString::fromUtf8(text));
@@ -147,7 +148,18 @@ TEST_F(ReductionWindowTest, ThresholdTextDecidesAndTooLargeOneAsksForLess) {
     EXPECT_TRUE(ui.messages.isEmpty()) << text;
     EXPECT_NE(f->Label2[16]->text(), QString()) << text;  // a low threshold fills all 16
   }
-  EXPECT_EQ(f->Text1->text(), QStringLiteral("９９"));
+  EXPECT_EQ(f->Text1->text(), QStringLiteral("１２"));
+  // Typed with an input method, a threshold is the same number as typed in ASCII.
+  const auto outcome = [&](const char* text) {
+    ui.messages.clear();
+    f->Text1->setText(QString::fromUtf8(text));
+    trigger("mnuCOL16");
+    QStringList seen = ui.messages;
+    for (int n = 1; n <= 16; ++n) seen << f->Label2[static_cast<std::size_t>(n)]->text();
+    return seen;
+  };
+  EXPECT_EQ(outcome("９９"), outcome("99"));
+  EXPECT_EQ(outcome("　－３"), outcome("-3"));
 
   AppFixture::typeInto(f->Text1, QStringLiteral("1e400"));
   trigger("mnuCOL16");
@@ -186,7 +198,8 @@ TEST_F(ReductionWindowTest, SavesWriteTheUnreducedSquareAndRememberTheirFolders)
   SharedState headers;
   const auto icon = ReadFullColourIcon(LocalPath(dir + "/photo.ico"), headers);
   ASSERT_TRUE(icon.has_value());
-  EXPECT_EQ(icon->mask[0], 0xA0);
+  // The editor's mask (of another picture) is not taken: every pixel of the square is shown.
+  EXPECT_TRUE(std::all_of(icon->mask.begin(), icon->mask.end(), [](std::uint8_t b) { return b == 0; }));
   for (const auto& [x, r] : {std::pair{0, 0}, {31, 0}, {5, 31}, {17, 9}}) {
     const ColorRef c = Rgb(x * 8, (31 - r) * 8, (x + 31 - r) * 4);
     const auto i = static_cast<std::size_t>(3 * (r * 32 + x));

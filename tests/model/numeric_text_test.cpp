@@ -41,5 +41,32 @@ TEST(NumericText, HexReadsLeadingDigits) {
   EXPECT_GT(ReadHex("FFFFFFFFFFFFFFFFFFFFFFFF"), 15) << "long input saturates instead of wrapping";
 }
 
+TEST(NumericText, FullWidthTypingReadsAsItsAsciiForm) {
+  const struct {
+    const char* typed;
+    const char* ascii;
+  } cases[] = {
+      {"－１", "-1"},
+      {"１２", "12"},
+      {"　3", " 3"},
+      {"＋７．５", "+7.5"},
+      {"ｂ", "b"},
+      {"１Ｆ", "1F"},
+      {"２ｅ２", "2e2"},
+      {"３，４", "3,4"},
+      {"～！", "~!"},
+      {"不透明=－1", "不透明=-1"},
+      {"ｱ１", "ｱ1"},
+      {"\xEF\xBC", "\xEF\xBC"},          // a cut sequence stays as it is
+      {"\xEF\xBC\x80", "\xEF\xBC\x80"},  // U+FF00 is no full-width form
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    EXPECT_EQ(AsciiNumberText(c.typed), c.ascii);
+    EXPECT_EQ(ReadDecimal(c.typed), ReadDecimal(c.ascii));
+    EXPECT_EQ(ReadHex(c.typed), ReadHex(c.ascii));
+  }
+}
+
 }  // namespace
 }  // namespace pf

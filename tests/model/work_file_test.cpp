@@ -7,6 +7,8 @@
 #include <random>
 #include <utility>
 
+#include "model/icon_file.h"
+
 namespace pf {
 namespace {
 
@@ -156,18 +158,32 @@ TEST(WorkFile, NewWindowTakesTheLowestNumberNoCaptionContains) {
 }
 
 TEST(WorkFile, DroppedNameDecidesTheReader) {
-  struct Case {
+  using K = PictureKind;
+  const std::vector<std::uint8_t> bm = {'B', 'M', 0, 0}, ico = {0, 0, 1, 0}, other = {0, 0, 2, 0};
+  const struct {
     const char* name;
-    bool icon, bitmap;
+    const std::vector<std::uint8_t>& start;
+    PictureKind kind;
+  } cases[] = {
+      {"a.ico", bm, K::Icon},  // the name wins over the bytes
+      {"A.ICO", other, K::Icon},
+      {"a.Ico", other, K::Icon},
+      {"a.bmp", ico, K::Bitmap},
+      {"a.BmP", other, K::Bitmap},
+      {"x.ico.bmp", other, K::Bitmap},
+      {"/home/u/.icons/face.bmp", ico, K::Bitmap},
+      {"my.icons/face", bm, K::Bitmap},
+      {"/ico/bmp.png", other, K::Unknown},
+      {"noending", ico, K::Icon},
+      {"face.ico.bak", ico, K::Icon},
+      {"face.png", bm, K::Bitmap},
+      {"face", other, K::Unknown},
+      {"short", std::vector<std::uint8_t>{'B'}, K::Unknown},
+      {"ico", ico, K::Icon},
+      {"dir.bmp/", other, K::Unknown},
   };
-  const Case cases[] = {
-      {"a.ico", true, false},         {"A.ICO", true, false}, {"a.Ico", false, false},
-      {"a.bmp", false, true},         {"a.BmP", false, true}, {"x.ico.bmp", true, true},
-      {"/ico/bmp.png", false, false},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ContainsIconExtension(c.name), c.icon) << c.name;
-    EXPECT_EQ(ContainsBitmapExtension(c.name), c.bitmap) << c.name;
+  for (const auto& c : cases) {
+    EXPECT_EQ(PictureKindOf(c.name, c.start), c.kind) << c.name;
   }
 }
 

@@ -129,6 +129,8 @@ ok "pictoforge FILE with no editor running opens it"
 for _ in $(seq 50); do [ -s "$config/PF.ini" ] && break; sleep 0.1; done
 [ -s "$config/PF.ini" ] || fail "no PF.ini in $config"
 cmp -s "$config/Pal.pal" "$root/usr/share/pictoforge/Pal.pal" || fail "Pal.pal was not copied into $config"
+modes="$(stat -c %a "$config" "$config/PF.ini" "$config/Pal.pal" | tr '\n' ' ')"
+[ "$modes" = "700 600 600 " ] || fail "the settings folder, PF.ini and Pal.pal have modes $modes, not 700 600 600"
 installed_files >"$work/tree.after"
 diff -u "$work/tree.before" "$work/tree.after" >&2 || fail "the editor wrote into the installed tree"
 ok "PF.ini and Pal.pal in $config, nothing beside the installed binary"
@@ -171,6 +173,17 @@ set -e
 [ "$rc_missing" -eq 1 ] && grep -q "missing.ico: no such file" "$work/missing.out" ||
   fail "a missing file gave $rc_missing: $(cat "$work/missing.out")"
 ok "two arguments, an option, a missing file: a one-line message and a non-zero exit"
+
+# Without any display: --version answers, anything else says what is missing (no abort).
+[ "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$bin" --version)" = "pictoforge 0.1.0" ] ||
+  fail "--version without a display"
+set +e
+nodisplay=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 10 "$bin" 2>&1)
+rc_nodisplay=$?
+set -e
+[ "$rc_nodisplay" -eq 1 ] && [ "$nodisplay" = "pictoforge: no display: set DISPLAY or WAYLAND_DISPLAY" ] ||
+  fail "no display gave $rc_nodisplay: $nodisplay"
+ok "no display: --version answers, a start says what is missing"
 
 start broken "$work/broken.ico"
 editor=$started

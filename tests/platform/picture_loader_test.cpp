@@ -276,5 +276,62 @@ TEST_F(PictureLoader, APhotoTooLargeToDecodeWholeShowsItsPartDecodedAloneInEvery
   }
 }
 
+TEST_F(PictureLoader, EveryOfferedPatternNamesAFormatTheLoaderReadsInAnyCase) {
+  // A 1 x 1 GIF by hand: Qt reads GIF but does not write it.
+  const QByteArray gif(
+      "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00"
+      ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
+      35);
+  for (QString pattern : kPhotoPatterns.split(u';')) {
+    const QString ending = pattern.remove(u'*');
+    for (const QString& name : {QStringLiteral("p") + ending, QStringLiteral("P") + ending.toUpper(),
+                                QStringLiteral("q") + ending.left(2).toUpper() + ending.mid(2)}) {
+      SCOPED_TRACE(name.toStdString());
+      const QString file = folder.filePath(name);
+      if (ending == ".gif") {
+        Write(file, gif);
+      } else {
+        ASSERT_TRUE(Gradient(4, 3).save(file, ending == ".jpeg" ? "JPEG" : nullptr));
+      }
+      Photo photo;
+      EXPECT_EQ(LoadPictureFile(file, photo), PictureStatus::Ok);
+      EXPECT_FALSE(photo.size().isEmpty());
+    }
+  }
+}
+
+TEST_F(PictureLoader, APartFarFromTheCornerIsMadeFromItsOwnStretchOfThePhoto) {
+  const QImage stored = Gradient(2400, 1800);
+  const struct {
+    const char* file;
+    const char* format;
+    double ratio;
+    std::int64_t limit;  // below the whole decode: only the part is decoded
+  } cases[] = {{"far.bmp", "BMP", 0.1, kMaxDecodedPixels}, {"far.bmp", "BMP", 0.77, kMaxDecodedPixels},
+               {"far.jpg", "JPEG", 1.0, 1'000'000},        {"far.jpg", "JPEG", 0.6, 1'000'000},
+               {"far.jpg", "JPEG", 0.3, 1'000'000},        {"far.jpg", "JPEG", 0.45, kMaxDecodedPixels}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " at " + std::to_string(c.ratio));
+    const QString file = save(c.file, stored, c.format);
+    Photo whole;
+    Photo part;
+    ASSERT_EQ(LoadPictureFile(file, whole), PictureStatus::Ok);
+    ASSERT_EQ(LoadPictureFile(file, part), PictureStatus::Ok);
+    part.limitDecodedPixels(c.limit);
+    const QSize shown(qRound(2400 * c.ratio), qRound(1800 * c.ratio));
+    const QRect far(shown.width() - 500, shown.height() - 300, 656, 496);
+    ASSERT_TRUE(whole.decodeFor(shown));
+    const QImage want = whole.scaled(shown).copy(far.intersected(QRect(QPoint(0, 0), shown)));
+    const QImage got = part.shownPart(shown, far, qRgb(0, 0, 0));
+    ASSERT_EQ(got.size(), want.size());
+    double difference = 0;
+    for (int y = 0; y < got.height(); ++y) {
+      for (int x = 0; x < got.width(); ++x)
+        difference += std::abs(qGray(got.pixel(x, y)) - qGray(want.pixel(x, y)));
+    }
+    EXPECT_LT(difference / (got.width() * got.height()), 2.0);
+  }
+}
+
 }  // namespace
 }  // namespace pf

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -54,7 +55,7 @@ TEST_F(ProgramFolderTest, InstalledCopyKeepsItsFilesPerUser) {
   Write(QDir(places.userFolder).filePath("PAL.PAL"), "mine");
   const ProgramFolder again = ChooseProgramFolder(places);
   EXPECT_EQ(again.path, places.userFolder);
-  EXPECT_EQ(QDir(places.userFolder).entryList(QDir::Files), QStringList{"PAL.PAL"});
+  EXPECT_EQ(QDir(places.userFolder).entryList(QDir::Files), (QStringList{"PAL.PAL", "PF.ini"}));
   EXPECT_EQ(Contents(QDir(places.userFolder).filePath("PAL.PAL")), "mine");
 }
 
@@ -131,6 +132,43 @@ TEST(RunningProgramPlaces, FollowTheExecutableAndXdgConfigHome) {
   EXPECT_EQ(places.executableFolder, QCoreApplication::applicationDirPath());
   EXPECT_EQ(places.dataFolder,
             QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/pictoforge"));
+}
+
+TEST_F(ProgramFolderTest, NewFoldersAndSettingsAreTheUsersAloneWhatExistsKeepsItsMode) {
+  const auto modeOf = [](const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0u;
+  };
+  const mode_t oldMask = ::umask(022);
+  const QString home = root.filePath("home");
+  const QString config = root.filePath("home/.config");
+  const QString pal = QDir(places.userFolder).filePath("Pal.pal");
+  const QString ini = QDir(places.userFolder).filePath("PF.ini");
+  const struct {
+    const char* why;
+    bool existing;  // ~/.config/pictoforge is there already, 0755, with a 0644 PF.ini
+    unsigned config, folder, ini, pal;
+  } cases[] = {{"fresh account", false, 0700, 0700, 0600, 0600},
+               {"the user's own folder and settings", true, 0755, 0755, 0644, 0600}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    QDir(home).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(home));
+    if (c.existing) {
+      Write(ini, "[DIR]\r\n");
+      ASSERT_EQ(::chmod(QFile::encodeName(config).constData(), 0755), 0);
+      ASSERT_EQ(::chmod(QFile::encodeName(places.userFolder).constData(), 0755), 0);
+      ASSERT_EQ(::chmod(QFile::encodeName(ini).constData(), 0644), 0);
+    }
+    const ProgramFolder chosen = ChooseProgramFolder(places);
+    EXPECT_TRUE(chosen.problems.isEmpty()) << chosen.problems.join('\n').toStdString();
+    EXPECT_EQ(modeOf(config), c.config);
+    EXPECT_EQ(modeOf(places.userFolder), c.folder);
+    EXPECT_EQ(modeOf(ini), c.ini);
+    EXPECT_EQ(modeOf(pal), c.pal);
+    EXPECT_EQ(Contents(pal), shipped);
+  }
+  ::umask(oldMask);
 }
 
 }  // namespace

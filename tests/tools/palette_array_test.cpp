@@ -314,7 +314,8 @@ TEST_F(PaletteArray, PaletteOnlyLoadFromAnIconFile) {
   ASSERT_TRUE(QDir(folder.path()).mkdir("icons"));
   const QString icons = folder.filePath("icons");
   const Sets start = DistinctSets(7);
-  QString expectedFolder;  // nothing remembered before the first load
+  // Nothing remembered before the first load: the start folder (the program folder of a portable copy).
+  QString expectedFolder = folder.path();
   for (const auto& c : cases) {
     state().PaletteSets = start;
     reopen();
