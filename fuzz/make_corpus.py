@@ -77,6 +77,8 @@ write('full_colour_icon', 'single64.ico', icon([f64]))
 write('full_colour_icon', 'after16.ico', icon([i32, f32]))
 write('full_colour_icon', 'both.ico', icon([f64, f32]))
 write('full_colour_icon', 'bits32.ico', icon([(32, 32, 0, 32, full_colour(32) + bytes(1024))]))
+write('icon_directory', 'two.ico', icon([i32, f32]))
+write('icon_directory', 'both.ico', icon([f64, f32]))
 def cut(data, size):
     return (data + bytes(max(0, size - len(data))))[:size]
 w24 = bytes(rng.randrange(256) for _ in range(61440)) + b'\0'

@@ -94,6 +94,11 @@ void IC::buildMenus() {
   addMenuItem(file, QStringLiteral("mnuSAVE"), QStringLiteral("アイコンファイルを保存(&S)"),
               &IC::mnuSAVE_Click);
   addMenuItem(file, QStringLiteral("mnuFBSAVE"), QStringLiteral("ビットマップを保存"), &IC::mnuFBSAVE_Click);
+  QMenu* png = addSubMenu(file, QStringLiteral("mnuPNG"), QStringLiteral("PNGファイルとして保存"));
+  addMenuItem(png, QStringLiteral("mnuPNG32"), QStringLiteral("３２ドットアイコン"),
+              std::function<void()>([this] { mnuPNG_Click(32); }));
+  addMenuItem(png, QStringLiteral("mnuPNG16"), QStringLiteral("１６ドットアイコン"),
+              std::function<void()>([this] { mnuPNG_Click(16); }));
   file->addSeparator()->setObjectName(QStringLiteral("mnuBar"));
   addMenuItem(file, QStringLiteral("mnuFList"), QStringLiteral("ファイルリスト"), &IC::mnuFList_Click);
   file->addSeparator()->setObjectName(QStringLiteral("mnuBar2"));

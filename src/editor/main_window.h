@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/icon_directory.h"
 #include "model/image_ops.h"
 #include "model/palette_set.h"
 #include "model/shared_state.h"
@@ -123,6 +124,8 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   void mnuFBSAVE_Click();
   void mnuHexLoad_Click();
   void mnuHexIcon_Click();
+  // PNGファイルとして保存: the 32 x 32 picture, or the lower-left 16 x 16 quarter for edge 16.
+  void mnuPNG_Click(int edge);
   void mnuNEW_Click();
   void mnuNew16_Click();
   void mnuBTP_Click();
@@ -213,11 +216,15 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   void forwardMouseToShiftWindow(int button, int x, int y);
   // Open, drop and AutoFileOpen share these steps.
   void openFileName();
+  // A PNG or GIF of at most 32 x 32 and 16 colours, taken exactly.
+  void openSmallPicture();
   // Shows a file dialog that starts in the folder remembered under `key`; empty on Cancel.
   // The open dialog in the folder remembered under `key`; "" on Cancel.
   QString askFileName(const QString& key, const QString& filter);
   // The save dialog there: the name that will be written, with `extension`, asked about when it exists.
-  QString askSaveName(const QString& key, const QString& filter, const QString& extension);
+  // An icon save (`kind` given) says in its overwrite question which other images of the file it keeps.
+  QString askSaveName(const QString& key, const QString& filter, const QString& extension,
+                      std::optional<IconImageKind> kind = std::nullopt);
   void rememberFolder(const QString& key, const QString& path);
   // What every open ends with: the caret on the first cell, the palette panel and the file's name shown.
   void afterLoad();

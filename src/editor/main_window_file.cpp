@@ -5,18 +5,20 @@
 #include "editor/main_window.h"
 #include "model/file_io.h"
 #include "model/icon_file.h"
+#include "model/indexed_picture.h"
 #include "model/packing.h"
 #include "platform/app_context.h"
 #include "platform/file_name_sender.h"
 #include "platform/local_path.h"
 #include "platform/picture_file.h"
+#include "platform/small_picture.h"
 #include "tools/bitmap_size.h"
 
 namespace pf {
 
 namespace {
 const QString kIconFilter = QStringLiteral("ｱｲｺﾝ(*.ico)|*.ico");
-const QString kOpenFilter = QStringLiteral("*.ico;*.bmp|*.ico;*.bmp");
+const QString kOpenFilter = QStringLiteral("*.ico;*.bmp;*.png;*.gif|*.ico;*.bmp;*.png;*.gif");
 const QString kCannotOpen = QStringLiteral("Open できません。");
 
 std::span<std::uint8_t> First(auto& array, std::size_t n) {
@@ -36,9 +38,11 @@ QString IC::askFileName(const QString& key, const QString& filter) {
   return app().ui.openFile(this, options).value_or(QString());
 }
 
-QString IC::askSaveName(const QString& key, const QString& filter, const QString& extension) {
+QString IC::askSaveName(const QString& key, const QString& filter, const QString& extension,
+                        std::optional<IconImageKind> kind) {
   FileDialogOptions options = dialogOptions();
   options.filter = filter;
+  if (kind) AskAboutOtherImages(options, *kind);
   return askSaveFile(key.toLatin1().constData(), options, extension).value_or(QString());
 }
 
@@ -91,9 +95,37 @@ void IC::openFileName() {
     // The palette panel and the status bar show the bitmap's colours and name too, as after an icon.
     afterLoad();
     noteSaved();
+  } else if (IsSmallPictureName(FileName)) {
+    openSmallPicture();
   } else {
     app().ui.message(this, QStringLiteral("読み込めるデータではありません。"));
   }
+}
+
+void IC::openSmallPicture() {
+  const std::optional<DecodedPicture> decoded = DecodeSmallPicture(FileName);
+  const SmallPicture picture = decoded ? ReadSmallPicture(*decoded) : SmallPicture{};
+  if (!decoded || picture.status != SmallPictureStatus::Ok) {
+    app().ui.message(this, decoded ? QStringLiteral("32×32ドット・16色までの画像ではありません。\n"
+                                                    "写真加工（フルカラー→４bit処理）でアイコンにできます。")
+                                   : QStringLiteral("読み込めるデータではありません。"));
+    FileName.clear();
+    return;
+  }
+  S.IconPalette = picture.palette;
+  S.IconPixels = picture.pixels;
+  S.MaskGrid = picture.mask;
+  PackMask(S.MaskGrid, First(S.IconMask, kMaskSize));
+  // The transparent pixels were given one palette number; an icon saved next makes exactly them
+  // transparent, unless the mask is kept as edited anyway.
+  if (picture.transparentIndex >= 0 && !KeepMask) {
+    S.TransparentIndex = picture.transparentIndex;
+    Opaque = false;
+    setStatusPanel(3, QStringLiteral("透明色=%1").arg(S.TransparentIndex));
+  }
+  RedisplayAll(0);
+  afterLoad(true);
+  noteSaved();
 }
 
 void IC::mnuOpen_Click() {
@@ -118,7 +150,8 @@ void IC::AutoFileOpen(const QString& name) {
 }
 
 void IC::mnuSAVE_Click() {
-  const QString chosen = askSaveName(QStringLiteral("LoadIcon"), kIconFilter, QStringLiteral(".ico"));
+  const QString chosen =
+      askSaveName(QStringLiteral("LoadIcon"), kIconFilter, QStringLiteral(".ico"), kFourBitIcon32);
   if (chosen.isEmpty()) return;
   FileName = chosen;
   PackPixels32(S.IconPixels, First(PackedPixels, kPackedSize));
@@ -170,7 +203,8 @@ void IC::mnuHexLoad_Click() {
 }
 
 void IC::mnuHexIcon_Click() {
-  const QString chosen = askSaveName(QStringLiteral("FavIconSave"), kIconFilter, QStringLiteral(".ico"));
+  const QString chosen =
+      askSaveName(QStringLiteral("FavIconSave"), kIconFilter, QStringLiteral(".ico"), kFourBitIcon16);
   if (chosen.isEmpty()) return;
   FileName = chosen;
   if (!WriteIcon16(LocalPath(FileName), First(S.IconPixels, kPixelCount), S.IconPalette,
@@ -180,6 +214,20 @@ void IC::mnuHexIcon_Click() {
     noteSaved();
   }
   rememberFolder(QStringLiteral("FavIconSave"), FileName);
+}
+
+void IC::mnuPNG_Click(int edge) {
+  const QString chosen =
+      askSaveName(QStringLiteral("SavePng"), QStringLiteral("PNG(*.png)|*.png"), QStringLiteral(".png"));
+  if (chosen.isEmpty()) return;
+  // The transparent colour as the 16 x 16 icon save takes it: the palette number, none when opaque.
+  if (!WriteIconPng(LocalPath(chosen), First(S.IconPixels, kPixelCount), S.IconPalette,
+                    Opaque ? -1 : S.TransparentIndex, edge)) {
+    app().ui.message(this, QStringLiteral("SAVEできませんでした。"));
+  } else {
+    noteSaved();
+  }
+  rememberFolder(QStringLiteral("SavePng"), chosen);
 }
 
 // ---------------------------------------------------------------------------------------------------

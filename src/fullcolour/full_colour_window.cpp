@@ -339,6 +339,7 @@ void Form20::mnuSave_Click() {
   FileDialogOptions options = dialogOptions();
   options.title = QStringLiteral("フルカラーアイコンの保存");
   options.filter = kIconFilter;
+  AskAboutOtherImages(options, FullColourKind(s));
   const std::optional<QString> chosen = askSaveFile(kSaveKey, options, QStringLiteral(".ico"));
   if (!chosen) return;
   const QString& name = *chosen;

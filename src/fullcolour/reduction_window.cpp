@@ -173,6 +173,7 @@ void Form13::saveFullColour(const char* key, const QString& title, bool sixteen)
   FileDialogOptions options = dialogOptions();
   options.title = title;
   options.filter = kIconFilter;
+  AskAboutOtherImages(options, FullColourKind(sixteen ? 16 : kReductionEdge));
   const std::optional<QString> chosen = askSaveFile(key, options, QStringLiteral(".ico"));
   if (!chosen) return;
   const QString& name = *chosen;

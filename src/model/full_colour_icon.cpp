@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "model/file_io.h"
+#include "model/icon_directory.h"
 #include "model/icon_layout.h"
 
 namespace pf {
@@ -46,9 +47,38 @@ std::vector<std::uint8_t> BuildFullColourIcon(Bytes pixels, Bytes mask, int size
   return out;
 }
 
+std::vector<std::uint8_t> BuildFullColourIconOfEdge(Bytes pixels, Bytes mask, int edge) {
+  if (edge < 1 || edge > 256) return {};
+  const auto e = static_cast<std::size_t>(edge);
+  const std::size_t pixelRow = 3 * e;
+  const std::size_t maskRow = (e + 7) / 8;
+  if (pixels.size() < pixelRow * e || mask.size() < maskRow * e) return {};
+  const std::size_t paddedPixelRow = (pixelRow + 3) / 4 * 4;
+  const std::size_t paddedMaskRow = (maskRow + 3) / 4 * 4;
+  std::vector<std::uint8_t> out = singleIconFile(edge, 0, 24, 0, paddedPixelRow * e, paddedMaskRow * e);
+  std::uint8_t* to = out.data() + kSingleImageDataOffset;
+  for (std::size_t r = 0; r < e; ++r)
+    std::memcpy(to + r * paddedPixelRow, pixels.data() + r * pixelRow, pixelRow);
+  to += paddedPixelRow * e;
+  for (std::size_t r = 0; r < e; ++r) std::memcpy(to + r * paddedMaskRow, mask.data() + r * maskRow, maskRow);
+  return out;
+}
+
+std::vector<std::uint8_t> BuildPngIconFile(Bytes png, int edge) {
+  if (edge < 1 || edge > 256 || png.empty()) return {};
+  // The frame of a bitmap image, whose information header the PNG then stands in for.
+  std::vector<std::uint8_t> out = singleIconFile(edge, 0, 32, 0, 0, 0);
+  out.resize(kSingleImageOffset);
+  putLe16(out, kDirHeaderSize + 4, 1);   // planes
+  putLe16(out, kDirHeaderSize + 6, 32);  // bit count
+  putLe32(out, kDirHeaderSize + 8, static_cast<std::uint32_t>(png.size()));
+  out.insert(out.end(), png.begin(), png.end());
+  return out;
+}
+
 bool WriteFullColourIcon(const std::string& path, Bytes pixels, Bytes mask, int size) {
   const auto bytes = BuildFullColourIcon(pixels, mask, size);
-  return !bytes.empty() && WriteFileAtomically(path, bytes);
+  return !bytes.empty() && WriteIconImage(path, bytes);
 }
 
 std::vector<std::uint8_t> BuildFullColourIcon16(Bytes pixels32) {
@@ -66,7 +96,7 @@ std::vector<std::uint8_t> BuildFullColourIcon16(Bytes pixels32) {
 
 bool WriteFullColourIcon16(const std::string& path, Bytes pixels32) {
   const auto bytes = BuildFullColourIcon16(pixels32);
-  return !bytes.empty() && WriteFileAtomically(path, bytes);
+  return !bytes.empty() && WriteIconImage(path, bytes);
 }
 
 namespace {

@@ -29,14 +29,23 @@ std::array<std::uint8_t, 4> ColorRefToBgr(ColorRef colour);
 // are shorter than the edge needs or the edge is not 32 or 64.
 std::vector<std::uint8_t> BuildFullColourIcon(std::span<const std::uint8_t> pixels,
                                               std::span<const std::uint8_t> mask, int size);
-// Written through WriteFileAtomically; false when it could not be (the window shows "Save できません。").
+// The 24-bit icon file of any edge from 1 to 256: `pixels` 3 * edge bytes a row, `mask` (edge + 7) / 8
+// bytes a row, both bottom row first and unpadded; the file pads each row to 4 bytes. For 32 and 64 this
+// is BuildFullColourIcon. Empty when a buffer is short or the edge out of range.
+std::vector<std::uint8_t> BuildFullColourIconOfEdge(std::span<const std::uint8_t> pixels,
+                                                    std::span<const std::uint8_t> mask, int edge);
+// The single-image icon file of a PNG of edge `edge` (1..256; 256 is stored as 0 in the directory).
+std::vector<std::uint8_t> BuildPngIconFile(std::span<const std::uint8_t> png, int edge);
+
+// Written through WriteFileAtomically into the file at `path`, keeping its other images (WriteIconImage);
+// false when it could not be (the window shows "Save できません。").
 bool WriteFullColourIcon(const std::string& path, std::span<const std::uint8_t> pixels,
                          std::span<const std::uint8_t> mask, int size);
 
 // The 894-byte 16 x 16 icon of every second pixel of every second stored row of a 32 x 32 pixel array
 // (3072 bytes), fully opaque. Empty when the array is short.
 std::vector<std::uint8_t> BuildFullColourIcon16(std::span<const std::uint8_t> pixels32);
-// False when it could not be written (the window shows "Open できません。").
+// Written like WriteFullColourIcon; false when it could not be (the window shows "Open できません。").
 bool WriteFullColourIcon16(const std::string& path, std::span<const std::uint8_t> pixels32);
 
 // The first entry in directory order that holds an uncompressed 24-bit image of edge 32 or 64 (colour

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "model/file_io.h"
+#include "model/icon_directory.h"
 #include "model/icon_layout.h"
 #include "model/packing.h"
 
@@ -293,12 +294,12 @@ std::vector<std::uint8_t> BuildBitmapFile(Bytes packed512, int width, int height
 
 bool WriteIcon32(const std::string& path, const Palette& palette, Bytes packed512, Bytes mask128) {
   const auto bytes = BuildIcon32(palette, packed512, mask128);
-  return !bytes.empty() && WriteFileAtomically(path, bytes);
+  return !bytes.empty() && WriteIconImage(path, bytes);
 }
 
 bool WriteIcon16(const std::string& path, Bytes iconPixels, const Palette& palette, int transparentIndex) {
   const auto bytes = BuildIcon16(iconPixels, palette, transparentIndex);
-  return !bytes.empty() && WriteFileAtomically(path, bytes);
+  return !bytes.empty() && WriteIconImage(path, bytes);
 }
 
 int WriteBitmapFile(const std::string& path, Bytes packed512, int width, int height, const Palette& palette) {

@@ -114,7 +114,8 @@ std::vector<std::uint8_t> BuildIcon16(std::span<const std::uint8_t> iconPixels, 
 std::vector<std::uint8_t> BuildBitmapFile(std::span<const std::uint8_t> packed512, int width, int height,
                                           const Palette& palette);
 
-// Write through WriteFileAtomically. The icon writers return whether the file was written (the window
+// Write through WriteFileAtomically. The icon writers keep the other images of an icon file that is there
+// (WriteIconImage) and return whether the file was written (the window
 // shows "Open できません。" otherwise); WriteBitmapFile returns 0 or -1 ("SAVEできませんでした。").
 bool WriteIcon32(const std::string& path, const Palette& palette, std::span<const std::uint8_t> packed512,
                  std::span<const std::uint8_t> mask128);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "model/file_io.h"
+#include "model/icon_directory.h"
 #include "model/icon_file.h"
 #include "model/packing.h"
 
@@ -76,13 +77,13 @@ std::vector<std::uint8_t> BuildMaskIcon16(std::span<const std::uint8_t> iconPixe
 bool WriteMaskIcon32(const std::string& path, std::span<const std::uint8_t> iconPixels,
                      const Palette& palette, std::span<const std::uint8_t> mask128) {
   const auto bytes = BuildMaskIcon32(iconPixels, palette, mask128);
-  return !bytes.empty() && WriteFileAtomically(path, bytes);
+  return !bytes.empty() && WriteIconImage(path, bytes);
 }
 
 bool WriteMaskIcon16(const std::string& path, std::span<const std::uint8_t> iconPixels,
                      const Palette& palette, std::span<const std::uint8_t> mask128) {
   const auto bytes = BuildMaskIcon16(iconPixels, palette, mask128);
-  return !bytes.empty() && WriteFileAtomically(path, bytes);
+  return !bytes.empty() && WriteIconImage(path, bytes);
 }
 
 }  // namespace pf

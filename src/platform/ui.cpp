@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "model/file_io.h"
+#include "platform/local_path.h"
 
 namespace pf {
 
@@ -111,6 +112,21 @@ QString OverwriteQuestion(const QString& fileName) {
   return fileName + QStringLiteral(" は既に存在します。\n上書きしますか?");
 }
 
+QString IconImageQuestion(const QString& path, IconImageKind kind) {
+  const QString name = QFileInfo(path).fileName();
+  const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(LocalPath(path));
+  const std::optional<IconPut> put = bytes ? PlanIconPut(*bytes, kind) : std::nullopt;
+  if (!put || put->others == 0) return OverwriteQuestion(name);
+  const QString others = QStringLiteral("%1 には他の画像が %2 個あります。\n").arg(name).arg(put->others);
+  return others + (put->replaces
+                       ? QStringLiteral("この画像だけを置き換え、他の画像はそのまま残します。よろしいですか?")
+                       : QStringLiteral("この画像を加え、他の画像はそのまま残します。よろしいですか?"));
+}
+
+void AskAboutOtherImages(FileDialogOptions& options, IconImageKind kind) {
+  options.overwriteQuestion = [kind](const QString& path) { return IconImageQuestion(path, kind); };
+}
+
 std::optional<QString> AskSaveName(Ui& ui, QWidget* parent, FileDialogOptions options,
                                    const QString& extension) {
   for (;;) {
@@ -120,7 +136,9 @@ std::optional<QString> AskSaveName(Ui& ui, QWidget* parent, FileDialogOptions op
         QString::fromStdString(WithSaveExtension(chosen->toStdString(), extension.toStdString()));
     const QFileInfo file(name);
     if (!options.askOverwrite || !file.exists()) return name;
-    if (ui.askYesNo(parent, OverwriteQuestion(file.fileName()))) return name;
+    const QString question =
+        options.overwriteQuestion ? options.overwriteQuestion(name) : OverwriteQuestion(file.fileName());
+    if (ui.askYesNo(parent, question)) return name;
     options.initialFolder = file.absolutePath();
   }
 }

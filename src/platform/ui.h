@@ -6,10 +6,12 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
 #include "model/colour.h"
+#include "model/icon_directory.h"
 
 class QWidget;
 
@@ -26,6 +28,8 @@ struct FileDialogOptions {
   // Save: ask before replacing a file. AskSaveName asks, about the name that will be written; the
   // dialogs themselves never do, since they know only the name as typed.
   bool askOverwrite = false;
+  // The question asked about an existing file, given its path; OverwriteQuestion when not set.
+  std::function<QString(const QString& path)> overwriteQuestion;
   bool pathMustExist = false;
 };
 
@@ -56,6 +60,13 @@ std::optional<QString> AskSaveName(Ui& ui, QWidget* parent, FileDialogOptions op
                                    const QString& extension);
 // "face.ico は既に存在します。\n上書きしますか?", the question Qt's own dialog asks, for the file's name.
 QString OverwriteQuestion(const QString& fileName);
+
+// The question before an image of `kind` is saved into the existing file at `path`: when that is an icon
+// with other images, that they are kept ("face.ico には他の画像が 3 個あります。..."), else
+// OverwriteQuestion.
+QString IconImageQuestion(const QString& path, IconImageKind kind);
+// Save options whose overwrite question is IconImageQuestion for `kind`.
+void AskAboutOtherImages(FileDialogOptions& options, IconImageKind kind);
 
 // "ｱｲｺﾝ(*.ico)|*.ico|全て(*.*)|*.*" -> "ｱｲｺﾝ(*.ico);;全て(*.*)", the form Qt's dialogs take.
 QString QtFileFilter(const QString& filter);

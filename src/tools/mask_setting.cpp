@@ -86,14 +86,15 @@ void Form11::List2_Click(int row) {
 // ---------------------------------------------------------------------------------------------------
 // Files
 
-QString Form11::askIconName(const char* key) {
+QString Form11::askIconName(const char* key, IconImageKind kind) {
   FileDialogOptions options = dialogOptions();
   options.filter = kIconFilter;
+  AskAboutOtherImages(options, kind);
   return askSaveFile(key, options, QStringLiteral(".ico")).value_or(QString());
 }
 
 void Form11::mnuSAVE_Click() {
-  const QString name = askIconName("MaskIcon");
+  const QString name = askIconName("MaskIcon", kFourBitIcon32);
   if (name.isEmpty()) return;
   FileName = name;
   const auto mask = std::span<std::uint8_t>(S.IconMask).first(kMaskSize);
@@ -105,7 +106,7 @@ void Form11::mnuSAVE_Click() {
 }
 
 void Form11::mnuBS16_Click() {
-  const QString name = askIconName("MaskFavIcon");
+  const QString name = askIconName("MaskFavIcon", kFourBitIcon16);
   if (name.isEmpty()) return;
   FileName = name;
   const auto mask = std::span<std::uint8_t>(S.IconMask).first(kMaskSize);

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <cstdint>
 
+#include "model/icon_directory.h"
 #include "platform/index_chooser.h"
 #include "tools/mask_grid_window.h"
 
@@ -45,7 +46,7 @@ class Form11 final : public MaskGridWindow {
   void showList(bool addMode);
   // Asks for the file name under the settings key; empty on Cancel. Appends ".ico" and remembers the
   // folder.
-  QString askIconName(const char* key);
+  QString askIconName(const char* key, IconImageKind kind);
 
   std::uint8_t ChosenIndex = 0;
   bool AddMode = false;

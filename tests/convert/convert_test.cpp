@@ -229,7 +229,7 @@ TEST_F(Convert, UsageErrorsExitWithTwo) {
       {},
       {QStringLiteral("a.png")},
       {QStringLiteral("-o"), QStringLiteral("x.ico")},
-      {QStringLiteral("a.png"), QStringLiteral("-o"), QStringLiteral("x.png")},
+      {QStringLiteral("a.png"), QStringLiteral("-o"), QStringLiteral("x.gif")},
       {QStringLiteral("a.png"), QStringLiteral("-o"), QStringLiteral("x.ico"), QStringLiteral("--format"),
        QStringLiteral("gif")},
       {QStringLiteral("a.png"), QStringLiteral("-o"), QStringLiteral("x.bmp"), QStringLiteral("--size"),

@@ -62,7 +62,7 @@ TEST_F(FileMenu, OpenReadsAnIconAndRemembersItsFolder) {
   EXPECT_EQ(ic->curRow(), 0) << "the caret goes back to the first cell";
   EXPECT_EQ(setting("OpenIcon"), path("icons").toStdString());
   EXPECT_TRUE(ui.requests.back().file.mustExist);
-  EXPECT_EQ(ui.requests.back().file.filter, "*.ico;*.bmp|*.ico;*.bmp");
+  EXPECT_EQ(ui.requests.back().file.filter, "*.ico;*.bmp;*.png;*.gif|*.ico;*.bmp;*.png;*.gif");
 
   ui.fileAnswers.push_back(std::nullopt);
   trigger("mnuOpen");

@@ -147,7 +147,8 @@ TEST(FullColourRead, RandomIconsComeBackUnchanged) {
       SCOPED_TRACE(edge * 100 + seed);
       std::mt19937 rng(seed * edge);
       const Bytes pixels = randomBytes(rng, 3 * edge * edge), mask = randomBytes(rng, edge * edge / 8);
-      const std::string path = dir.file("r.ico");
+      // One file per edge: a save into a file of the other edge would keep that image beside its own.
+      const std::string path = dir.file("r" + std::to_string(edge) + ".ico");
       ASSERT_TRUE(WriteFullColourIcon(path, pixels, mask, edge));
       SharedState state;
       const auto icon = ReadFullColourIcon(path, state);

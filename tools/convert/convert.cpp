@@ -1,5 +1,7 @@
 #include "convert.h"
 
+#include "icon_set.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +24,7 @@
 #include "model/full_colour_icon.h"
 #include "model/icon_file.h"
 #include "model/icon_images.h"
+#include "model/indexed_picture.h"
 #include "model/packing.h"
 #include "model/palette_set.h"
 #include "model/photo_geometry.h"
@@ -42,7 +45,11 @@ const char* const kUsage =
     "  -o, --output PATH       the output file, or the folder for several inputs\n"
     "  --format FORMAT         ico (32 x 32, 16 colours; the default and what .ico means), ico16,\n"
     "                          bmp (4-bit; what .bmp means), fc32, fc64, fc16 (24-bit full colour\n"
-    "                          icons), exchange (the file pictoforge-send hands over; what .dat means)\n"
+    "                          icons), exchange (the file pictoforge-send hands over; what .dat means),\n"
+    "                          icon-set (one .ico of every size: 4-bit 16 and 32, full colour 16, 32,\n"
+    "                          48 and a 256 PNG with alpha), png (the 32 x 32 16-colour result as an\n"
+    "                          indexed PNG; what .png means), png16 (the 16 x 16 one)\n"
+    "  --sizes LIST            the sizes of an icon-set, e.g. 16,32,48,256 (4-bit only for 16, 32)\n"
     "  --size W[xH]            the bitmap's size, 1 to 32 (default 32; bmp only)\n"
     "  --fit                   scale the whole picture into the square (the default)\n"
     "  --crop X,Y[,SCALE]      the square a drag at X,Y cuts from the photo shown at SCALE (default 1);\n"
@@ -60,6 +67,8 @@ const char* const kUsage =
     "  --background RRGGBB     what fills transparent parts and the bands of --fit where no mask\n"
     "                          keeps them, and the colour of the transparent entry (default 000000)\n"
     "  --force                 replace outputs that exist\n"
+    "  --add                   put the output's images into the icon file OUTPUT, replacing those of\n"
+    "                          the same size and kind and keeping every other\n"
     "  --quiet                 no notes and no progress line; failures are still reported\n"
     "  --jobs N                files converted at once, 0 for one per core (the default)\n"
     "  --help, --version\n"
@@ -85,7 +94,8 @@ constexpr FormatRow kFormats[] = {
     {OutputFormat::Ico, "ico", ".ico"},           {OutputFormat::Ico16, "ico16", ".ico"},
     {OutputFormat::Bmp, "bmp", ".bmp"},           {OutputFormat::Fc32, "fc32", ".ico"},
     {OutputFormat::Fc64, "fc64", ".ico"},         {OutputFormat::Fc16, "fc16", ".ico"},
-    {OutputFormat::Exchange, "exchange", ".dat"},
+    {OutputFormat::Exchange, "exchange", ".dat"}, {OutputFormat::IconSet, "icon-set", ".ico"},
+    {OutputFormat::Png, "png", ".png"},           {OutputFormat::Png16, "png16", ".png"},
 };
 
 const FormatRow& RowOf(OutputFormat format) {
@@ -266,6 +276,17 @@ constexpr OptionSpec kOptions[] = {
        o.force = true;
        return std::nullopt;
      }},
+    {"--add", nullptr, nullptr,
+     [](Options& o, const QString&) -> std::optional<QString> {
+       o.add = true;
+       return std::nullopt;
+     }},
+    {"--sizes", nullptr, "LIST",
+     [](Options& o, const QString& v) -> std::optional<QString> {
+       o.sizes = ParseIconSetSizes(v);
+       if (!o.sizes) return NotAllowed("--sizes", v);
+       return std::nullopt;
+     }},
     {"--quiet", "-q", nullptr,
      [](Options& o, const QString&) -> std::optional<QString> {
        o.quiet = true;
@@ -295,7 +316,11 @@ std::optional<QString> UselessFor(const Options& o, OutputFormat format) {
         .arg(QLatin1String(option), QLatin1String(FormatName(format)), QLatin1String(why));
   };
   if (o.wasGiven("--size") && format != OutputFormat::Bmp) return useless("--size", "it sizes bitmaps");
-  if (!IsSixteenColour(format)) {
+  if (o.wasGiven("--sizes") && format != OutputFormat::IconSet)
+    return useless("--sizes", "it sizes icon sets");
+  if (o.add && !IsIconFormat(format)) return useless("--add", "it puts images into icon files");
+  // An icon set's 4-bit images take the palette options.
+  if (!IsSixteenColour(format) && format != OutputFormat::IconSet) {
     for (const char* option :
          {"--transparent", "--transparent-colour", "--palette", "--threshold", "--quality"}) {
       if (o.wasGiven(option)) return useless(option, "a full colour icon has no palette");
@@ -362,6 +387,7 @@ std::optional<OutputFormat> FormatFromExtension(const QString& path) {
   if (suffix == QLatin1String("ico")) return OutputFormat::Ico;
   if (suffix == QLatin1String("bmp")) return OutputFormat::Bmp;
   if (suffix == QLatin1String("dat")) return OutputFormat::Exchange;
+  if (suffix == QLatin1String("png")) return OutputFormat::Png;
   return std::nullopt;
 }
 
@@ -371,7 +397,12 @@ QString FormatExtension(OutputFormat format) {
 
 bool IsSixteenColour(OutputFormat f) {
   return f == OutputFormat::Ico || f == OutputFormat::Ico16 || f == OutputFormat::Bmp ||
-         f == OutputFormat::Exchange;
+         f == OutputFormat::Exchange || f == OutputFormat::Png || f == OutputFormat::Png16;
+}
+
+bool IsIconFormat(OutputFormat f) {
+  return f == OutputFormat::Ico || f == OutputFormat::Ico16 || f == OutputFormat::Fc32 ||
+         f == OutputFormat::Fc64 || f == OutputFormat::Fc16 || f == OutputFormat::IconSet;
 }
 
 std::variant<Options, QString> ParseArguments(const QStringList& arguments) {
@@ -673,6 +704,7 @@ Source ReadPhoto(const Input& in, int imageNumber) {
 int OutputEdge(const Options& o, OutputFormat format) {
   switch (format) {
     case OutputFormat::Ico16:
+    case OutputFormat::Png16:
       return 16;
     case OutputFormat::Bmp:
       return std::max(o.bitmapWidth, o.bitmapHeight);
@@ -915,7 +947,7 @@ std::optional<SixteenColour> MakeSixteenColour(const Options& o, const Job& job,
   auto& colour = std::get<ColourSource>(source);
   int w = kIconSize;
   int h = kIconSize;
-  if (job.format == OutputFormat::Ico16) w = h = 16;
+  if (job.format == OutputFormat::Ico16 || job.format == OutputFormat::Png16) w = h = 16;
   if (job.format == OutputFormat::Bmp) {
     w = o.bitmapWidth;
     h = o.bitmapHeight;
@@ -1013,6 +1045,13 @@ Bytes WriteSixteenColour(const Options& o, const Job& job, SixteenColour& p) {
       return BuildBitmapFile(packed, o.bitmapWidth, o.bitmapHeight, p.palette);
     case OutputFormat::Exchange:
       return BuildExchangeFile(p.palette, packed, p.mask);
+    case OutputFormat::Png:
+    case OutputFormat::Png16: {
+      // A PNG's transparency belongs to a palette entry: the one exactly the masked pixels have.
+      const int edge = job.format == OutputFormat::Png ? 32 : 16;
+      const auto pixels = std::span(p.pixels).first(kPixelCount);
+      return BuildIconPng(pixels, p.palette, TransparentIndexOfMask(pixels, p.mask, edge), edge);
+    }
     default:
       return {};
   }
@@ -1057,6 +1096,41 @@ std::optional<Bytes> MakeFullColour(const Options& o, const Job& job, Source& so
   return BuildFullColourIcon(pixels, mask, edge);
 }
 
+// The icon set of the source, each 4-bit image reduced at its own size as ico16 and ico reduce it, and
+// each full colour one placed at its edge: masked where a picture with alpha is clear, else over the
+// background.
+std::variant<Bytes, QString> MakeIconSetOf(const Options& o, const Job& job, Source& source) {
+  ColourSource colour;
+  if (auto* indexed = std::get_if<IndexedSource>(&source)) {
+    colour.image = IndexedImage(*indexed);
+  } else {
+    colour = std::get<ColourSource>(source);
+  }
+  IconSetMakers makers;
+  makers.fourBit = [&](int edge, QString* reason) -> std::optional<Bytes> {
+    Job sized = job;
+    sized.format = edge == 16 ? OutputFormat::Ico16 : OutputFormat::Ico;
+    std::optional<SixteenColour> picture = MakeSixteenColour(o, sized, source, reason);
+    if (!picture) return std::nullopt;
+    return WriteSixteenColour(o, sized, *picture);
+  };
+  makers.colour = [&](int edge, QString* reason) -> std::optional<QImage> {
+    bool alpha = false;
+    std::optional<QImage> placed = Place(colour, o.placement, edge, edge, SquareOrigin, &alpha, reason);
+    if (placed && !alpha) {
+      for (int y = 0; y < edge; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(placed->scanLine(y));
+        for (int x = 0; x < edge; ++x) {
+          const PaletteEntry e = OverBackground(line[x], o.background);
+          line[x] = qRgb(e.red, e.green, e.blue);
+        }
+      }
+    }
+    return placed;
+  };
+  return MakeIconSet(o.sizes.value_or(kIconSetSizes), makers);
+}
+
 bool WriteAll(int fd, const Bytes& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -1073,7 +1147,8 @@ bool WriteAll(int fd, const Bytes& bytes) {
 Outcome ConvertFile(const Options& options, const Job& job, Batch* batch) {
   const bool toStdout = job.output == kStandardStream;
   const std::string local = LocalPath(job.output);
-  if (!toStdout && !options.force && Exists(job.output)) {
+  if (toStdout && options.add) return {false, QStringLiteral("--add puts images into a file; give -o FILE")};
+  if (!toStdout && !options.force && !options.add && Exists(job.output)) {
     return {false, QStringLiteral("%1 exists (--force replaces it)").arg(Shown(job.output))};
   }
   if (toStdout && ::isatty(STDOUT_FILENO))
@@ -1095,7 +1170,14 @@ Outcome ConvertFile(const Options& options, const Job& job, Batch* batch) {
   QString reason;
   QString note;
   Bytes bytes;
-  if (IsSixteenColour(job.format)) {
+  if (job.format == OutputFormat::IconSet) {
+    std::variant<Bytes, QString> made = MakeIconSetOf(options, job, source);
+    if (auto* failure = std::get_if<QString>(&made)) {
+      reason = *failure;
+    } else {
+      bytes = std::move(std::get<Bytes>(made));
+    }
+  } else if (IsSixteenColour(job.format)) {
     std::optional<SixteenColour> picture = MakeSixteenColour(options, job, source, &reason);
     if (picture) {
       bytes = WriteSixteenColour(options, job, *picture);
@@ -1113,6 +1195,12 @@ Outcome ConvertFile(const Options& options, const Job& job, Batch* batch) {
   if (batch && !batch->beginWrite()) return {false, QStringLiteral("interrupted")};
   bool written = false;
   std::string error;
+  if (options.add) {
+    const std::optional<QString> failure = AddToIconFile(job.output, bytes, options.force);
+    if (batch) batch->endWrite(failure ? std::string() : local);
+    if (failure) return {false, *failure};
+    return {true, note};
+  }
   if (toStdout) {
     written = WriteAll(STDOUT_FILENO, bytes);
     if (!written) error = std::strerror(errno);

@@ -20,7 +20,7 @@
 
 namespace pf::convert {
 
-enum class OutputFormat { Ico, Ico16, Bmp, Fc32, Fc64, Fc16, Exchange };
+enum class OutputFormat { Ico, Ico16, Bmp, Fc32, Fc64, Fc16, Exchange, IconSet, Png, Png16 };
 
 // "ico", "ico16", ... and back.
 const char* FormatName(OutputFormat format);
@@ -30,6 +30,8 @@ std::optional<OutputFormat> FormatFromExtension(const QString& path);
 // The extension each output of a batch takes.
 QString FormatExtension(OutputFormat format);
 bool IsSixteenColour(OutputFormat format);
+// The formats that make an icon file, which --add can put into one that is there.
+bool IsIconFormat(OutputFormat format);
 
 // How a picture is brought to the output's size.
 struct Fit {};
@@ -61,6 +63,10 @@ struct Options {
   QRgb background = qRgb(0, 0, 0);
   bool bestQuality = false;
   bool force = false;
+  // --format icon-set: the sizes it holds (nothing: 16, 32, 48 and 256).
+  std::optional<std::vector<int>> sizes;
+  // Put the output's images into the icon file that is there, keeping its others.
+  bool add = false;
   bool quiet = false;
   int jobs = 0;  // 0: one per core
   bool help = false;
