@@ -124,7 +124,7 @@ void IC::openSmallPicture() {
     setStatusPanel(3, QStringLiteral("透明色=%1").arg(S.TransparentIndex));
   }
   RedisplayAll(0);
-  afterLoad(true);
+  afterLoad();
   noteSaved();
 }
 
