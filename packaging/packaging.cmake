@@ -18,10 +18,10 @@ install(FILES ${PF_PACKAGING_DIR}/${PF_APP_ID}.desktop DESTINATION ${CMAKE_INSTA
 install(FILES ${PF_PACKAGING_DIR}/${PF_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${PF_PACKAGING_DIR}/copyright DESTINATION ${PF_DOCDIR})
 
-# The icon in the hicolor theme: each size from the icon drawn for it or, enlarged by whole pixels, from
-# the nearest smaller one.
+# The icon in the hicolor theme: each size from the icon drawn for it or enlarged from the 32-pixel
+# design, so every size but the smallest shows the same picture (48 pixels: each icon pixel 1 or 2 wide).
 set(pf_icon_pngs)
-foreach(spec "16;pictoforge-16;1" "32;pictoforge-32;1" "48;pictoforge-16;3" "64;pictoforge-32;2"
+foreach(spec "16;pictoforge-16;1" "32;pictoforge-32;1" "48;pictoforge-32;3/2" "64;pictoforge-32;2"
         "128;pictoforge-32;4")
   list(GET spec 0 size)
   list(GET spec 1 source)
@@ -71,7 +71,30 @@ foreach(page ${pf_man_ja})
   install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
 endforeach()
 
-add_custom_target(pf_packaging_files ALL DEPENDS ${pf_icon_pngs} ${pf_compressed})
+# The user's manual as HTML, made from docs/manual.ja.md with its pictures into doc/ beside the
+# executable, where ツール → マニュアル finds it in the build, and installed into the documentation folder.
+option(PF_BUILD_MANUAL "Make the HTML manual from docs/manual.ja.md (needs pandoc)" ON)
+set(pf_manual)
+if(PF_BUILD_MANUAL)
+  find_program(PF_PANDOC pandoc REQUIRED)
+  set(pf_manual_dir ${CMAKE_BINARY_DIR}/doc)
+  set(pf_manual ${pf_manual_dir}/manual.ja.html)
+  file(GLOB pf_manual_images CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/docs/images/*.png)
+  add_custom_command(OUTPUT ${pf_manual}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${pf_manual_dir}/images
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${pf_manual_dir}/images
+    COMMAND ${CMAKE_COMMAND} -E copy ${pf_manual_images} ${pf_manual_dir}/images/
+    # GitHub's heading names, so the table of contents' links work in the HTML as on the web.
+    COMMAND ${PF_PANDOC} --from gfm --to html5 --standalone --metadata lang=ja
+            --metadata "pagetitle=Pictoforge 取扱説明書" --include-in-header ${PF_PACKAGING_DIR}/manual-style.html
+            --output ${pf_manual} ${CMAKE_CURRENT_SOURCE_DIR}/docs/manual.ja.md
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/docs/manual.ja.md ${pf_manual_images} ${PF_PACKAGING_DIR}/manual-style.html
+    COMMENT "The HTML manual from docs/manual.ja.md" VERBATIM)
+  install(FILES ${pf_manual} DESTINATION ${PF_DOCDIR})
+  install(FILES ${pf_manual_images} DESTINATION ${PF_DOCDIR}/images)
+endif()
+
+add_custom_target(pf_packaging_files ALL DEPENDS ${pf_icon_pngs} ${pf_compressed} ${pf_manual})
 
 # --- the Debian package ------------------------------------------------------------------------
 set(CPACK_GENERATOR DEB)

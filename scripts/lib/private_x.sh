@@ -23,11 +23,20 @@ pf_private_x() {
   export XDG_CONFIG_HOME="$work/home/.config" XDG_STATE_HOME="$work/home/.local/state"
   # -noreset: without it the server resets whenever its last client leaves, and a program started at
   # that moment cannot connect.
-  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+  # PF_X_DISPLAY=N asks for display :N (a number of one's own on a shared machine); otherwise the server
+  # takes the first free one.
+  if [ -n "${PF_X_DISPLAY:-}" ]; then
+    Xvfb ":$PF_X_DISPLAY" -screen 0 "$screen" -nolisten tcp -noreset 2>"$work/xvfb.log" &
+    echo "$PF_X_DISPLAY" >"$work/display"
+  else
+    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+  fi
   xvfb_pid=$!
   for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
   export DISPLAY=":$(cat "$work/display")"
   export QT_QPA_PLATFORM=xcb
+  # The server is ready once it answers.
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 }
 
 # pf_wait_for_window TITLE_REGEX [newest]: prints the id of a visible window whose title matches, waiting

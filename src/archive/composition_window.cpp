@@ -1,5 +1,6 @@
 #include "archive/composition_window.h"
 
+#include <QFontInfo>
 #include <QMenuBar>
 #include <QSignalBlocker>
 #include <algorithm>
@@ -410,8 +411,11 @@ void Form8::CreateTextFont() {
 }
 
 void Form8::ShowFontLabel() {
-  Label4->setText(QStringLiteral("設定ﾌｫﾝﾄ ") + font_.face + QStringLiteral(" ") +
-                  QString::number(font_.size) + QStringLiteral("ﾎﾟｲﾝﾄ"));
+  // The Windows Mincho name is drawn in the Mincho face installed here: the label names that one.
+  const QString face =
+      QFont::substitutes(font_.face).isEmpty() ? font_.face : QFontInfo(TextSurface.font()).family();
+  Label4->setText(QStringLiteral("設定ﾌｫﾝﾄ ") + face + QStringLiteral(" ") + QString::number(font_.size) +
+                  QStringLiteral("ﾎﾟｲﾝﾄ"));
 }
 
 void Form8::RenderText() {

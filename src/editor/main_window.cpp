@@ -143,6 +143,7 @@ void IC::buildMenus() {
   addMenuItem(tools, QStringLiteral("mnuSaveWindow"), QStringLiteral("ウィンドウ設定"),
               &IC::mnuSaveWindow_Click);
 
+  addMenuItem(tools, QStringLiteral("mnuManual"), QStringLiteral("マニュアル"), &IC::mnuManual_Click);
   addMenuItem(tools, QStringLiteral("mnuVersion"), QStringLiteral("バージョン情報(&V)"),
               &IC::mnuVersion_Click);
 

@@ -152,6 +152,7 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   void mnuFullColIcon_Click();
   void mnuBBITMAP_Click();
   void mnuCHLDCLOSE_Click();
+  void mnuManual_Click();
   void mnuVersion_Click();
   void mnuEND_Click();
   // The picture to and from the clipboard, as an image and as the grid's text (Ctrl+C, Ctrl+V).

@@ -9,6 +9,7 @@
 #include "model/image_ops.h"
 #include "model/window_layouts.h"
 #include "platform/app_context.h"
+#include "platform/manual_file.h"
 
 #ifndef PF_VERSION
 #define PF_VERSION "0"
@@ -82,6 +83,15 @@ void IC::showHandedOver() {
 
 void IC::mnuCHLDCLOSE_Click() {
   AllClose();
+}
+
+void IC::mnuManual_Click() {
+  const QString manual = FindManual(RunningManualPlaces());
+  if (manual.isEmpty()) {
+    app().ui.message(this, QStringLiteral("マニュアルが見つかりません。"));
+  } else if (!app().ui.openInViewer(this, manual)) {
+    app().ui.message(this, QStringLiteral("マニュアルを開けませんでした。\n%1").arg(manual));
+  }
 }
 
 void IC::mnuVersion_Click() {

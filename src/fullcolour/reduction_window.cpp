@@ -126,9 +126,10 @@ void Form13::showPalette(const PaletteChoice& choice) {
     const PaletteEntry& e = choice.palette[static_cast<std::size_t>(n)];
     QLabel* swatch = Label1[static_cast<std::size_t>(n + 1)];
     SetSwatchColour(swatch, EntryColour(e));
+    // The entry's number in black on a light colour, in white on a dark one, so it reads on every swatch.
     QPalette p = swatch->palette();
-    const ColorRef text = ContrastColour(e);
-    p.setColor(QPalette::WindowText, QColor(RedOf(text), GreenOf(text), BlueOf(text)));
+    const int brightness = 299 * e.red + 587 * e.green + 114 * e.blue;
+    p.setColor(QPalette::WindowText, brightness >= 128 * 1000 ? QColor(Qt::black) : QColor(Qt::white));
     swatch->setPalette(p);
     // Entries the choice never reached stay black without figures, so an earlier run's do not linger.
     Label2[static_cast<std::size_t>(n + 1)]->setText(

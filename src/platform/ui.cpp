@@ -1,11 +1,19 @@
 #include "platform/ui.h"
 
 #include <QColorDialog>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QFontDialog>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QSplitter>
+#include <QTreeView>
+#include <QUrl>
+#include <algorithm>
 
 #include "model/file_io.h"
 #include "platform/local_path.h"
@@ -49,6 +57,41 @@ std::optional<QString> QtUi::inputBox(QWidget* parent, const QString& prompt, co
 }
 
 namespace {
+// Qt's dialog opens too narrow for Japanese: its size and type columns cut a size in bytes and a type
+// such as a Windows bitmap to their first and last characters. The dialog opens wide enough for a name and
+// those columns, and each column widens to its header and values whenever a folder's contents arrive.
+void FitFileDialog(QFileDialog& dialog) {
+  const QFontMetrics metrics(dialog.font());
+  // Widths in cells of one full-width character and of one digit: a name of twenty characters, a size
+  // such as "1,023.9 KiB", a type of eight letters and eight full-width characters, a date and time.
+  const int wide = metrics.horizontalAdvance(QChar(0x6F22));
+  const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
+  const int padding = metrics.horizontalAdvance(QLatin1Char('M')) * 2;
+  const int name = 20 * wide + 4 * digit;
+  const int size = 11 * digit;
+  const int type = 8 * digit + 8 * wide;
+  const int date = 16 * digit;
+  const int sidebar = 7 * wide + 3 * padding;
+  dialog.resize(std::max(dialog.width(), sidebar + name + size + type + date + 8 * padding),
+                std::max(dialog.height(), metrics.height() * 32));
+  if (auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter"));
+      splitter && splitter->count() == 2)
+    splitter->setSizes({sidebar, dialog.width() - sidebar});
+  auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+  auto* model = dialog.findChild<QFileSystemModel*>();
+  if (!view || !model) return;
+  view->header()->resizeSection(0, name + padding);
+  const auto widen = [view] {
+    for (int column = 1; column < view->header()->count(); ++column) {
+      const int before = view->columnWidth(column);
+      view->resizeColumnToContents(column);
+      view->setColumnWidth(column, std::max(before, view->columnWidth(column)));
+    }
+  };
+  QObject::connect(model, &QFileSystemModel::directoryLoaded, view, widen, Qt::QueuedConnection);
+  widen();
+}
+
 std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogOptions& o, bool save) {
   QFileDialog dialog(parent, o.title, o.initialFolder, QtFileFilter(o.filter));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -59,6 +102,7 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogOptions& o
   // The question is asked by AskSaveName about the name with its extension, not here about the name as
   // typed: typing "face" must not replace face.ico unasked.
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  FitFileDialog(dialog);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().constFirst();
 }
@@ -120,6 +164,10 @@ std::optional<QFont> QtUi::chooseFont(QWidget* parent, const QFont& initial) {
   return f;
 }
 
+bool QtUi::openInViewer(QWidget*, const QString& path) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
 namespace {
 template <class T>
 std::optional<T> Next(std::deque<std::optional<T>>& queue) {
@@ -169,6 +217,11 @@ std::optional<ColorRef> ScriptedUi::chooseColour(QWidget*, ColorRef) {
 std::optional<QFont> ScriptedUi::chooseFont(QWidget*, const QFont&) {
   requests.push_back({QStringLiteral("font"), {}, {}, {}, {}});
   return Next(fontAnswers);
+}
+
+bool ScriptedUi::openInViewer(QWidget*, const QString& path) {
+  requests.push_back({QStringLiteral("viewer"), path, {}, {}, {}});
+  return viewerAnswer;
 }
 
 }  // namespace pf

@@ -48,6 +48,8 @@ class Ui {
   virtual std::optional<QString> saveFile(QWidget* parent, const FileDialogOptions& options) = 0;
   virtual std::optional<ColorRef> chooseColour(QWidget* parent, ColorRef initial) = 0;
   virtual std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) = 0;
+  // Opens a local file in the desktop's viewer for its type (the manual); false when none took it.
+  virtual bool openInViewer(QWidget* parent, const QString& path) = 0;
 };
 
 // The save dialog as every save command runs it. The answer is the name that will be written: the name
@@ -79,13 +81,14 @@ class QtUi final : public Ui {
   std::optional<QString> saveFile(QWidget* parent, const FileDialogOptions& options) override;
   std::optional<ColorRef> chooseColour(QWidget* parent, ColorRef initial) override;
   std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;
+  bool openInViewer(QWidget* parent, const QString& path) override;
 };
 
 // Answers dialogs from queues and records what was asked and shown. An empty queue answers Cancel (No).
 class ScriptedUi final : public Ui {
  public:
   struct Request {
-    QString kind;  // "input", "open", "save", "colour", "font", "yesno"
+    QString kind;  // "input", "open", "save", "colour", "font", "yesno", "viewer"
     QString text;  // prompt or question
     QString title;
     QString defaultText;
@@ -109,6 +112,9 @@ class ScriptedUi final : public Ui {
   std::optional<QString> saveFile(QWidget* parent, const FileDialogOptions& options) override;
   std::optional<ColorRef> chooseColour(QWidget* parent, ColorRef initial) override;
   std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;
+  // Records the path (as the request's text) and answers viewerAnswer.
+  bool openInViewer(QWidget* parent, const QString& path) override;
+  bool viewerAnswer = true;
 };
 
 }  // namespace pf

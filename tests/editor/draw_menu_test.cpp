@@ -1,4 +1,8 @@
+#include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
 #include <vector>
@@ -102,6 +106,36 @@ TEST_F(DrawMenu, VersionShowsTheProgramName) {
   trigger("mnuVersion");
   ASSERT_EQ(ui.messages.size(), 1);
   EXPECT_TRUE(ui.messages[0].startsWith("Pictoforge バージョン "));
+}
+
+TEST_F(DrawMenu, ManualOpensTheCopyBesideTheProgramInTheDesktopsViewer) {
+  // The test program stands where the editor would: a manual in doc/ beside it is the one opened.
+  const QString folder = QCoreApplication::applicationDirPath() + "/doc";
+  const QString manual = folder + "/manual.ja.html";
+  const bool hadOne = QFileInfo::exists(manual);
+  if (!hadOne) {
+    QDir().mkpath(folder);
+    QFile f(manual);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  ui.viewerAnswer = false;
+  trigger("mnuManual");
+  ASSERT_EQ(ui.requests.size(), 1u);
+  EXPECT_EQ(ui.requests[0].kind, "viewer");
+  EXPECT_EQ(ui.requests[0].text, QDir::cleanPath(manual));
+  EXPECT_EQ(ui.messages, QStringList{"マニュアルを開けませんでした。\n" + QDir::cleanPath(manual)})
+      << "a desktop without a viewer says so";
+
+  ui.viewerAnswer = true;
+  ui.messages.clear();
+  trigger("mnuManual");
+  EXPECT_TRUE(ui.messages.isEmpty());
+  if (!hadOne) {
+    QFile::remove(manual);
+    QDir().rmdir(folder);
+    trigger("mnuManual");
+    EXPECT_EQ(ui.messages, QStringList{"マニュアルが見つかりません。"});
+  }
 }
 
 TEST_F(DrawMenu, EndClosesEverythingAndTheEventLoopEnds) {

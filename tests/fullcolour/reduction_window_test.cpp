@@ -87,6 +87,13 @@ TEST_F(ReductionWindowTest, ReducingShowsThePaletteAndPaintsTheResult) {
   EXPECT_EQ(swatch(f->Label1[1]), kMain);
   EXPECT_EQ(swatch(f->Label1[2]), kCorner);
   EXPECT_EQ(swatch(f->Label1[16]), Rgb(0, 0, 0));
+  // Each number reads on its swatch: white on the dark red and on black, black on the light green.
+  const auto digits = [&](int k) {
+    return f->Label1[static_cast<std::size_t>(k)]->palette().color(QPalette::WindowText);
+  };
+  EXPECT_EQ(digits(1), QColor(Qt::white));
+  EXPECT_EQ(digits(2), QColor(Qt::black));
+  EXPECT_EQ(digits(16), QColor(Qt::white));
   EXPECT_TRUE(ui.messages.isEmpty());
   // 1:1 below the source, and five times as large further down.
   EXPECT_EQ(at(0, 220), kMain);

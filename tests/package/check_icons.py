@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Checks the program's own icon: the committed .ico files are exactly what the editor's icon writers make
-of the designs beside them, and every hicolor PNG shows the design's pixels enlarged by whole pixels.
+of the designs beside them, and every hicolor PNG shows the design's pixels enlarged without smoothing.
 
 Usage: check_icons.py ICON_TOOL SOURCE_DIR BUILT_ICONS_DIR
 """
@@ -12,9 +12,10 @@ import tempfile
 
 from PIL import Image
 
-# Each hicolor size, the design it comes from and the enlargement.
-SIZES = {16: ("pictoforge-16", 1), 32: ("pictoforge-32", 1), 48: ("pictoforge-16", 3),
-         64: ("pictoforge-32", 2), 128: ("pictoforge-32", 4)}
+# Each hicolor size, the design it comes from and the enlargement (numerator, denominator). Every size
+# above 16 shows the 32-pixel design.
+SIZES = {16: ("pictoforge-16", (1, 1)), 32: ("pictoforge-32", (1, 1)), 48: ("pictoforge-32", (3, 2)),
+         64: ("pictoforge-32", (2, 1)), 128: ("pictoforge-32", (4, 1))}
 
 
 def read_design(path):
@@ -57,7 +58,8 @@ def main(tool, source, built):
     for size, (name, scale) in SIZES.items():
         transparent, rows = read_design(os.path.join(icons, name + ".txt"))
         image = Image.open(os.path.join(built, f"{size}x{size}", "org.pictoforge.Pictoforge.png")).convert("RGBA")
-        if image.size != (size, size) or len(rows) * scale != size:
+        n, d = scale
+        if image.size != (size, size) or len(rows) * n != size * d:
             print(f"{size}x{size}: image is {image.size}")
             failures += 1
             continue
@@ -65,10 +67,10 @@ def main(tool, source, built):
         wrong = 0
         for y in range(size):
             for x in range(size):
-                index = rows[y // scale][x // scale]
+                index = rows[y * d // n][x * d // n]
                 want = (0, 0, 0, 0) if index == transparent else palette[index] + (255,)
                 wrong += px[x, y] != want
-        print(f"{size}x{size} from {name} x{scale}: {wrong} pixels differ")
+        print(f"{size}x{size} from {name} x{n}/{d}: {wrong} pixels differ")
         failures += wrong > 0
     return 1 if failures else 0
 

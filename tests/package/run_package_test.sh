@@ -40,6 +40,8 @@ env -u DISPLAY -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY "$convert_bin" --format fc3
 [ "$(stat -c %s "$work/converted.ico")" = 3262 ] || fail "pictoforge-convert wrote no 3262-byte icon"
 [ -s "$root/usr/share/man/man1/pictoforge-convert.1.gz" ] || fail "no manual page for pictoforge-convert"
 ok "pictoforge-convert runs without a display"
+"$here/../../scripts/check-manual" --installed "$root" || fail "the package's manual is incomplete"
+ok "the manual is in /usr/share/doc/pictoforge with its pictures"
 installed_files() { (cd "$root" && find . | sort); }
 installed_files >"$work/tree.before"
 

@@ -2,7 +2,9 @@
 //
 //   pictoforge-icon-png ICON.ico SCALE OUT.png
 //     Each pixel of the 32 x 32 or 16 x 16 icon becomes a SCALE x SCALE block, fully transparent where
-//     the mask says so. Never smoothed: the enlarged icon shows exactly the pixels drawn.
+//     the mask says so. Never smoothed: the enlarged icon shows exactly the pixels drawn. SCALE may be a
+//     fraction N/D ("3/2" makes 48 pixels of 32): each output pixel then shows the icon pixel it lies on,
+//     so some pixels are drawn one wider than others but every one of them is there.
 //   pictoforge-icon-png --author DESIGN.txt PALETTE.pal OUT.ico
 //     Writes the icon drawn in DESIGN.txt with the editor's own icon writers, in the colours of the
 //     current set of PALETTE.pal. DESIGN.txt is the grid as the editor shows it: 32 (or 16) lines of as
@@ -18,6 +20,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/file_io.h"
@@ -89,10 +92,25 @@ std::optional<Picture> Decode16(const std::vector<std::uint8_t>& bytes) {
   return std::nullopt;
 }
 
+// "N" or "N/D", enlarging 1 to 16 times; nullopt for anything else.
+std::optional<std::pair<int, int>> ReadScale(const std::string& text) {
+  const std::size_t slash = text.find('/');
+  const std::string top = text.substr(0, slash);
+  const std::string bottom = slash == std::string::npos ? "1" : text.substr(slash + 1);
+  const auto number = [](const std::string& t) {
+    return !t.empty() && t.size() <= 2 && t.find_first_not_of("0123456789") == std::string::npos
+               ? std::atoi(t.c_str())
+               : 0;
+  };
+  const int n = number(top), d = number(bottom);
+  if (n < 1 || d < 1 || n < d || n > 16 * d) return std::nullopt;
+  return std::pair{n, d};
+}
+
 int WritePng(const char* icon, const char* scaleText, const char* out) {
   const auto bytes = ReadWholeFile(icon);
-  const int scale = std::atoi(scaleText);
-  if (!bytes || scale < 1 || scale > 16) {
+  const std::optional<std::pair<int, int>> scale = ReadScale(scaleText);
+  if (!bytes || !scale) {
     std::fprintf(stderr, "pictoforge-icon-png: cannot read %s or bad scale %s\n", icon, scaleText);
     return 1;
   }
@@ -102,18 +120,22 @@ int WritePng(const char* icon, const char* scaleText, const char* out) {
     std::fprintf(stderr, "pictoforge-icon-png: %s is not a 16-colour icon of 32 or 16 pixels\n", icon);
     return 1;
   }
-  QImage image(p->size * scale, p->size * scale, QImage::Format_ARGB32);
-  for (int y = 0; y < p->size; ++y) {
+  const auto [n, d] = *scale;
+  if (p->size * n % d != 0) {
+    std::fprintf(stderr, "pictoforge-icon-png: %d pixels times %s is not a whole size\n", p->size, scaleText);
+    return 1;
+  }
+  const int side = p->size * n / d;
+  QImage image(side, side, QImage::Format_ARGB32);
+  for (int outY = 0; outY < side; ++outY) {
     // A 16 x 16 icon lies in the lower-left quarter of the grid.
-    const int gridRow = y + (kIconSize - p->size);
-    for (int x = 0; x < p->size; ++x) {
+    const int gridRow = outY * d / n + (kIconSize - p->size);
+    for (int outX = 0; outX < side; ++outX) {
+      const int x = outX * d / n;
       const std::size_t at = static_cast<std::size_t>(gridRow * kIconSize + x);
       const PaletteEntry& c =
           p->palette[p->pixels[static_cast<std::size_t>((31 - gridRow) * kIconSize + x)] & 15];
-      const QRgb colour = p->mask[at] ? qRgba(0, 0, 0, 0) : qRgb(c.red, c.green, c.blue);
-      for (int dy = 0; dy < scale; ++dy) {
-        for (int dx = 0; dx < scale; ++dx) image.setPixel(x * scale + dx, y * scale + dy, colour);
-      }
+      image.setPixel(outX, outY, p->mask[at] ? qRgba(0, 0, 0, 0) : qRgb(c.red, c.green, c.blue));
     }
   }
   if (!image.save(QString::fromLocal8Bit(out), "PNG")) {
