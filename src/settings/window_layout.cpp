@@ -93,7 +93,10 @@ void InitSetting(AppContext& app) {
   EditorLink* editor = app.editor();
   const std::string& path = app.settings.path();
   const QFileInfo file(FromLocalPath(path));
-  if (editor && !file.exists() && !file.isSymLink()) {
+  // The settings folder's first start makes PF.ini empty (so that it is the user's alone from the start):
+  // an empty file is as new as a missing one.
+  const bool fresh = (!file.exists() && !file.isSymLink()) || (file.isFile() && file.size() == 0);
+  if (editor && fresh) {
     const QRect frame = editor->editorFrame();
     const std::string text =
         InitialSettingsText(editor->editorVisible(), PixelsToTwips(frame.top()), PixelsToTwips(frame.left()),
