@@ -6,6 +6,8 @@
 //
 // Unsaved work is kept in a recovery journal while the editor runs; what a session that did not end
 // cleanly left is offered back at the start (app/recovery.h).
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -20,6 +22,7 @@
 #include "platform/editor_link.h"
 #include "platform/file_name_sender.h"
 #include "platform/fonts.h"
+#include "platform/local_path.h"
 #include "platform/message_channel.h"
 #include "platform/program_folder.h"
 #include "platform/translation.h"
@@ -82,17 +85,29 @@ int main(int argc, char** argv) {
   if (!channel.problem.isEmpty()) std::fprintf(stderr, "pictoforge: %s\n", qPrintable(channel.problem));
   QString file;
   if (args.size() == 1) {
-    // Absolute, so that it means the same to an editor started from another folder.
-    file = QFileInfo(args[0]).absoluteFilePath();
-    if (!QFileInfo(file).isFile()) {
-      std::fprintf(stderr, "pictoforge: %s: %s\n", qPrintable(args[0]),
-                   QFileInfo::exists(file) ? "not a file" : "no such file");
+    // Absolute, so that it means the same to an editor started from another folder; from the bytes as
+    // given (Qt has taken its own options out of argv), so that a name that is not UTF-8 stays itself.
+    file = pf::AbsoluteLocalPath(argv[argc - 1]);
+    struct stat st {};
+    const bool exists = ::stat(pf::LocalPath(file).c_str(), &st) == 0;
+    if (!exists || !S_ISREG(st.st_mode)) {
+      std::fprintf(stderr, "pictoforge: %s: %s\n", argv[argc - 1], exists ? "not a file" : "no such file");
       return 1;
     }
-    if (!channel.path.isEmpty() &&
-        pf::SendToEditor(channel.path, pf::FileNameMessages(file, pf::kNameIsPictureFile)) ==
-            pf::SendResult::Sent) {
-      return 0;
+    if (!channel.path.isEmpty()) {
+      switch (pf::SendToEditor(channel.path, pf::FileNameMessages(file, pf::kNameIsPictureFile), nullptr,
+                               pf::Answer::Wait)) {
+        case pf::SendResult::Sent:
+        case pf::SendResult::Opened:
+          return 0;
+        case pf::SendResult::NotOpened:
+          // The running editor has told the user too, as its own open command does.
+          std::fprintf(stderr, "pictoforge: %s: not a 16-colour icon or bitmap\n", argv[argc - 1]);
+          return 1;
+        case pf::SendResult::NoEditor:
+        case pf::SendResult::Failed:
+          break;
+      }
     }
   }
 

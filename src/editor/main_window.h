@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <array>
+#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -113,8 +114,9 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   void GetICOFromIFM();
   // While held, files handed over through the channel wait; letting go opens them in the order they came.
   void holdHandedFiles(bool hold);
-  void LoadExchangeFile();
-  // What the message protocol has collected so far.
+  // False when the name is no readable exchange file (nothing changes then).
+  bool LoadExchangeFile();
+  // The name the message protocol last completed, or that a sender left when it went.
   const QString& receivedFileName() const { return ReceivedFileName; }
   bool isListening() const;
 
@@ -253,15 +255,26 @@ class IC final : public Form, public CaretWindow, public EditorLink {
   void RemoveMessageHook();
   void MessageHookProc(const ChannelMessage& message);
   // Opens the file the channel named, a picture file or an exchange file, and shows the editor.
-  void takeHandedFile(int kind);
+  // Opens the file handed over as ReceivedFileName and tells its sender whether it opened.
+  void takeHandedFile(int kind, MessageChannel::ConnectionId sender);
 
   SharedState& S;
   QString BitmapFileName;
   QString ReceivedFileName;
   ChannelMessage lastMessage_;
+  // The sender of lastMessage_; each sender builds its own name.
+  MessageChannel::ConnectionId lastSender_ = 0;
+  std::map<MessageChannel::ConnectionId, QString> namesBeingSent_;
   std::unique_ptr<MessageChannel> channel_;
+  // Counts the pictures opened: tells whether an open took.
+  std::uint64_t picturesOpened_ = 0;
+  struct HeldFile {
+    int kind = 0;
+    QString name;
+    MessageChannel::ConnectionId sender = 0;
+  };
   bool holdingHandedFiles_ = false;
-  std::vector<std::pair<int, QString>> heldHandedFiles_;
+  std::vector<HeldFile> heldHandedFiles_;
   int CurColumn = 0;
   int CurRow = 0;
   int CurPixelIndex = 31 * 32;

@@ -1,11 +1,13 @@
 // The File menu of the main window, dropped files, and the message protocol through which another
 // program hands over an exchange file by name.
 #include <QFileInfo>
+#include <QPointer>
 
 #include "editor/main_window.h"
 #include "model/file_io.h"
 #include "model/icon_file.h"
 #include "model/indexed_picture.h"
+#include "model/local_name.h"
 #include "model/packing.h"
 #include "platform/app_context.h"
 #include "platform/file_name_sender.h"
@@ -51,6 +53,7 @@ void IC::rememberFolder(const QString& key, const QString& path) {
 }
 
 void IC::afterLoad() {
+  ++picturesOpened_;
   if (ZoomBuffer) ZoomBuffer->bitBlt(0, 0, 162, 162, client(), 280, kGridTop);
   MoveCaret(0, kGridTop);
   EditActive = true;
@@ -235,12 +238,20 @@ void IC::mnuPNG_Click(int edge) {
 
 void IC::InstallMessageHook() {
   channel_ = std::make_unique<MessageChannel>([this](const ChannelMessage& m) { MessageHookProc(m); });
+  // What a sender built and left without 812 is what the next 811 without 810 appends to.
+  channel_->setEndHandler([this](MessageChannel::ConnectionId sender) {
+    const auto it = namesBeingSent_.find(sender);
+    if (it == namesBeingSent_.end()) return;
+    ReceivedFileName = it->second;
+    namesBeingSent_.erase(it);
+  });
   // Without the channel the editor works as before; another program just cannot reach it.
   channel_->listen(app().channelPath());
 }
 
 void IC::RemoveMessageHook() {
   channel_.reset();
+  namesBeingSent_.clear();
 }
 
 bool IC::isListening() const {
@@ -249,6 +260,7 @@ bool IC::isListening() const {
 
 void IC::MessageHookProc(const ChannelMessage& message) {
   lastMessage_ = message;
+  lastSender_ = channel_ ? channel_->currentConnection() : 0;
   GetICOFromIFM();
   app().workChanged();
 }
@@ -268,55 +280,69 @@ void IC::ShowRestoredWork() {
 }
 
 void IC::GetICOFromIFM() {
+  // Each sender has a name of its own: two sending at once do not mix their characters. A sender that
+  // appends without beginning starts from the name the last one completed or left.
+  const MessageChannel::ConnectionId sender = lastSender_;
   switch (lastMessage_.message) {
     case 810:
-      ReceivedFileName.clear();
+      namesBeingSent_[sender].clear();
       break;
     case 811: {
-      const auto code = static_cast<char32_t>(lastMessage_.lParam);
-      const bool valid = lastMessage_.lParam > 0 && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
-      if (valid) ReceivedFileName += QString::fromUcs4(&code, 1);
+      const auto [it, fresh] = namesBeingSent_.try_emplace(sender, ReceivedFileName);
+      const std::u16string units = NameUnitsOf(static_cast<char32_t>(lastMessage_.lParam));
+      it->second += QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
       break;
     }
-    case 812:
+    case 812: {
+      if (const auto it = namesBeingSent_.find(sender); it != namesBeingSent_.end())
+        ReceivedFileName = it->second;
+      // The sender hears at once that the name has come, and later whether the file opened.
+      if (channel_) channel_->answer(sender, {kNameTaken, 0, 0});
       // While the recovery question shows, a file handed over waits for the answer: はい would replace it.
       if (holdingHandedFiles_) {
-        heldHandedFiles_.emplace_back(lastMessage_.wParam, ReceivedFileName);
+        heldHandedFiles_.push_back({lastMessage_.wParam, ReceivedFileName, sender});
         break;
       }
-      takeHandedFile(lastMessage_.wParam);
+      takeHandedFile(lastMessage_.wParam, sender);
       break;
+    }
     default:
       break;
   }
 }
 
-void IC::takeHandedFile(int kind) {
+void IC::takeHandedFile(int kind, MessageChannel::ConnectionId sender) {
+  // The channel may be gone by the time the file has been tried (the editor closed under a message box).
+  const QPointer<MessageChannel> channel = channel_.get();
+  bool opened = false;
   // `pictoforge FILE` hands over a picture file to open; other senders an exchange file.
   if (kind == kNameIsPictureFile) {
+    const std::uint64_t before = picturesOpened_;
     AutoFileOpen(ReceivedFileName);
+    opened = picturesOpened_ != before;
   } else {
-    LoadExchangeFile();
+    opened = LoadExchangeFile();
   }
+  if (channel) channel->answer(sender, {kNameDone, 0, opened ? 1 : 0});
   // The sender has been told the file arrived: it must be seen, also while the full colour part or a
-  // layout keeps the editor hidden (their windows stay open).
-  showHandedOver();
+  // layout keeps the editor hidden (their windows stay open). Not once it has been closed.
+  if (!isUnloaded()) showHandedOver();
 }
 
 void IC::holdHandedFiles(bool hold) {
   holdingHandedFiles_ = hold;
   if (hold) return;
-  const std::vector<std::pair<int, QString>> held = std::exchange(heldHandedFiles_, {});
-  for (const auto& [kind, name] : held) {
-    ReceivedFileName = name;
-    takeHandedFile(kind);
+  const std::vector<HeldFile> held = std::exchange(heldHandedFiles_, {});
+  for (const HeldFile& file : held) {
+    ReceivedFileName = file.name;
+    takeHandedFile(file.kind, file.sender);
   }
   if (!held.empty()) app().workChanged();
 }
 
-void IC::LoadExchangeFile() {
+bool IC::LoadExchangeFile() {
   const std::optional<ExchangeImage> image = ReadExchangeFile(LocalPath(ReceivedFileName));
-  if (!image) return;
+  if (!image) return false;
   std::fill_n(S.IconPixels.begin(), kPixelCount, std::uint8_t{0});
   std::fill_n(PackedPixels.begin(), kPackedSize, std::uint8_t{0});
   std::fill_n(S.IconMask.begin(), kMaskSize, std::uint8_t{0});
@@ -333,6 +359,7 @@ void IC::LoadExchangeFile() {
   RedisplayAll(1);
   DrawPalettePanel();
   noteSaved();
+  return true;
 }
 
 }  // namespace pf

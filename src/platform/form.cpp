@@ -1,6 +1,7 @@
 #include "platform/form.h"
 
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -41,17 +42,21 @@ int Coordinate(double v) {
 }  // namespace
 
 void ClientArea::mousePressEvent(QMouseEvent* e) {
+  const Form::InUse inUse(&form_);
+  form_.readyForInput();
   form_.Form_MouseDown(ButtonOf(e->button()), ShiftStateOf(e->modifiers()), Coordinate(e->position().x()),
                        Coordinate(e->position().y()));
 }
 
 void ClientArea::mouseMoveEvent(QMouseEvent* e) {
+  const Form::InUse inUse(&form_);
   form_.Form_MouseMove(ButtonsOf(e->buttons()), ShiftStateOf(e->modifiers()), Coordinate(e->position().x()),
                        Coordinate(e->position().y()));
 }
 
 void ClientArea::mouseReleaseEvent(QMouseEvent* e) {
   AppContext& app = form_.app();
+  const Form::InUse inUse(&form_);
   form_.Form_MouseUp(ButtonOf(e->button()), ShiftStateOf(e->modifiers()), Coordinate(e->position().x()),
                      Coordinate(e->position().y()));
   app.workChanged();
@@ -59,6 +64,7 @@ void ClientArea::mouseReleaseEvent(QMouseEvent* e) {
 
 void ClientArea::mouseDoubleClickEvent(QMouseEvent* e) {
   AppContext& app = form_.app();
+  const Form::InUse inUse(&form_);
   mousePressEvent(e);
   form_.Form_DblClick();
   app.workChanged();
@@ -71,6 +77,8 @@ void ClientArea::keyPressEvent(QKeyEvent* e) {
     return;
   }
   AppContext& app = form_.app();
+  const Form::InUse inUse(&form_);
+  form_.readyForInput();
   form_.Form_KeyDown(code, ShiftStateOf(e->modifiers()));
   app.workChanged();
 }
@@ -88,6 +96,8 @@ void ClientArea::dropEvent(QDropEvent* e) {
     e->acceptProposedAction();
     form_.dropPosition_ = e->position().toPoint();
     AppContext& app = form_.app();
+    const Form::InUse inUse(&form_);
+    form_.readyForInput();
     form_.Form_OLEDragDrop(files);
     app.workChanged();
   }
@@ -100,7 +110,7 @@ Form::Form(AppContext& app, const QString& formName, QWidget* owner)
       client_(1, 1),
       area_(new ClientArea(*this)) {
   setObjectName(formName);
-  setAttribute(Qt::WA_DeleteOnClose);
+  // Deleted after closing, but only once no command or dialog of it is running (closeEvent).
   setCentralWidget(area_);
   client_.setTrackDamage(true);
 }
@@ -148,10 +158,12 @@ QAction* Form::addMenuItem(QWidget* menu, const QString& name, const QString& ca
     connect(action, &QAction::triggered, this, [this, action, handler = std::move(handler)] {
       // Dialogs the command opens are titled after it.
       const QString outer = std::exchange(runningCommand_, CaptionWithoutAccelerator(action->text()));
-      const QPointer<Form> self = this;
       AppContext& app = app_;
-      handler();
-      if (!self.isNull()) runningCommand_ = outer;
+      {
+        const InUse inUse(this);
+        handler();
+        runningCommand_ = outer;
+      }
       app.workChanged();
     });
   } else {
@@ -225,6 +237,10 @@ void Form::activate() {
   inFirstActivation_ = false;
 }
 
+void Form::readyForInput() {
+  if (!activated_) activate();
+}
+
 bool Form::event(QEvent* e) {
   if (e->type() == QEvent::WindowActivate) activate();
   const bool handled = QMainWindow::event(e);
@@ -239,8 +255,56 @@ void Form::closeEvent(QCloseEvent* e) {
     unloaded_ = true;
     Form_Unload();
     emit unloaded();
+    deletePending_ = true;
+    cancelDialogs();
+    deleteWhenUnused();
   }
   e->accept();
+}
+
+Form::InUse::InUse(QWidget* widget) {
+  for (QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
+    if (auto* form = qobject_cast<Form*>(w)) {
+      form_ = form;
+      ++form->inUse_;
+      return;
+    }
+  }
+}
+
+Form::InUse::~InUse() {
+  if (form_.isNull()) return;
+  --form_->inUse_;
+  form_->deleteWhenUnused();
+}
+
+bool Form::usedHereOrBelow() const {
+  if (inUse_ > 0) return true;
+  // The windows it owns are deleted with it: one of them in use keeps it too.
+  for (const Form* owned : findChildren<Form*>()) {
+    if (owned->inUse_ > 0) return true;
+  }
+  return false;
+}
+
+void Form::deleteWhenUnused() {
+  for (QWidget* w = this; w != nullptr; w = w->parentWidget()) {
+    auto* form = qobject_cast<Form*>(w);
+    if (form != nullptr && form->deletePending_ && !form->usedHereOrBelow()) {
+      form->deletePending_ = false;
+      form->deleteLater();
+    }
+  }
+}
+
+void Form::cancelDialogs() {
+  for (QDialog* dialog : findChildren<QDialog*>()) {
+    if (!dialog->isVisible()) continue;
+    // A dialog over a dialog over this window is this window's too; one over another window is not.
+    QWidget* base = dialog->parentWidget();
+    while (qobject_cast<QDialog*>(base) != nullptr) base = base->parentWidget();
+    if (base != nullptr && base->window() == this) dialog->reject();
+  }
 }
 
 int KeyCodeOf(const QKeyEvent& e) {

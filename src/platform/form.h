@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QMainWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -82,6 +83,21 @@ class Form : public QMainWindow {
   std::optional<QString> askSaveFile(const char* folderKey, FileDialogOptions options,
                                      const QString& extension);
 
+  // Keeps a window from being deleted while it is in use: one of its commands running, a dialog open
+  // over it (each may run a modal loop in which the window gets closed). A window closed meanwhile ends
+  // as usual (Form_Unload, its dialogs cancelled) and is deleted once nothing uses it or a window it owns.
+  class InUse {
+   public:
+    // The window of `widget`; nothing for a widget outside every Form (or nullptr).
+    explicit InUse(QWidget* widget);
+    ~InUse();
+    InUse(const InUse&) = delete;
+    InUse& operator=(const InUse&) = delete;
+
+   private:
+    QPointer<Form> form_;
+  };
+
   // Runs Form_Load once; called by the form factory right after construction.
   void load();
   // Closes the window: Form_Unload runs and the form is deleted later.
@@ -90,6 +106,10 @@ class Form : public QMainWindow {
   // Runs Form_Activate; the first call also marks the first activation done.
   void activate();
   bool wasActivated() const { return activated_; }
+  // Runs the first activation now unless it has run: a key, click or drop can reach a window before it
+  // (a slow start, a window manager that holds activation back) and must land on what that activation
+  // sets up (the editor's new picture), not be wiped by it.
+  void readyForInput();
 
   // Events in client pixels. Buttons: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.
   virtual void Form_Load() {}
@@ -125,6 +145,14 @@ class Form : public QMainWindow {
   bool unloaded_ = false;
   bool activated_ = false;
   bool inFirstActivation_ = false;
+  // How many InUse hold this window, and whether it waits for them to end before it is deleted.
+  int inUse_ = 0;
+  bool deletePending_ = false;
+  bool usedHereOrBelow() const;
+  // Deletes this window and the windows above it that were only waiting for it, as far as none is used.
+  void deleteWhenUnused();
+  // Cancels the dialogs open over this window, so that their modal loops end.
+  void cancelDialogs();
   QString runningCommand_;
   QPoint dropPosition_;
   friend class ClientArea;

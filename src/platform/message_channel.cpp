@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
@@ -17,6 +18,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
+
+#include "platform/local_path.h"
 
 #include "platform/private_folder.h"
 
@@ -34,11 +38,11 @@ QString ErrnoText(const char* what) {
 
 // The socket address of a path; false when the path does not fit.
 bool AddressOf(const QString& path, sockaddr_un& address) {
-  const QByteArray bytes = QFile::encodeName(path);
+  const std::string bytes = LocalPath(path);
   address = sockaddr_un{};
   address.sun_family = AF_UNIX;
-  if (bytes.isEmpty() || static_cast<std::size_t>(bytes.size()) >= sizeof(address.sun_path)) return false;
-  std::memcpy(address.sun_path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  if (bytes.empty() || bytes.size() >= sizeof(address.sun_path)) return false;
+  std::memcpy(address.sun_path, bytes.data(), bytes.size());
   return true;
 }
 
@@ -80,37 +84,53 @@ int ConnectToChannel(const QString& path, int timeoutMs, QString* error) {
     if (error) *error = QStringLiteral("%1: the path is too long for a socket").arg(path);
     return -1;
   }
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (fd < 0) {
-    if (error) *error = ErrnoText("socket");
-    return -1;
-  }
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
-    // A listener whose queue is full answers later; anything else (no socket, nobody listening) is final.
-    pollfd p{fd, POLLOUT, 0};
-    int soError = errno;
-    if (errno == EAGAIN || errno == EINPROGRESS) {
-      soError = ETIMEDOUT;
-      if (::poll(&p, 1, timeoutMs) == 1) {
+  QElapsedTimer clock;
+  clock.start();
+  int pauseMs = 5;
+  for (;;) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) {
+      if (error) *error = ErrnoText("socket");
+      return -1;
+    }
+    int result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+    if (result != 0 && errno == EINPROGRESS) {
+      // Not what a local socket does today, but allowed: wait for the outcome.
+      pollfd p{fd, POLLOUT, 0};
+      int soError = ETIMEDOUT;
+      if (::poll(&p, 1, std::max<qint64>(0, timeoutMs - clock.elapsed())) == 1) {
         socklen_t length = sizeof(soError);
         ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &soError, &length);
       }
-    }
-    if (soError != 0) {
       errno = soError;
+      result = soError == 0 ? 0 : -1;
+    }
+    if (result == 0) {
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+      return fd;
+    }
+    const int failure = errno;
+    ::close(fd);
+    // A full queue (EAGAIN) is final for this attempt on a local socket; the listener drains it soon.
+    // Nothing there or nobody listening is final at once.
+    const qint64 left = timeoutMs - clock.elapsed();
+    if ((failure != EAGAIN && failure != EWOULDBLOCK) || left <= 0) {
+      errno = failure;
       if (error) *error = ErrnoText("connect");
-      ::close(fd);
       return -1;
     }
+    ::poll(nullptr, 0, static_cast<int>(std::min<qint64>(pauseMs, left)));
+    pauseMs = std::min(pauseMs * 2, 100);
   }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  return fd;
 }
 
 struct MessageChannel::Connection {
+  ConnectionId id = 0;
   int fd = -1;
   std::unique_ptr<QSocketNotifier> notifier;
   QByteArray pending;
+  // The sender has closed (or sent too much); the connection goes once its messages are handled.
+  bool ended = false;
   ~Connection() {
     notifier.reset();
     if (fd >= 0) ::close(fd);
@@ -161,7 +181,7 @@ bool MessageChannel::listen(const QString& path) {
     error_ = ErrnoText("bind");
     ok = false;
   }
-  if (ok && (::chmod(stagingAddress.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(fd, 16) != 0 ||
+  if (ok && (::chmod(stagingAddress.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(fd, 64) != 0 ||
              ::rename(stagingAddress.sun_path, address.sun_path) != 0)) {
     error_ = ErrnoText("listen");
     ok = false;
@@ -193,40 +213,58 @@ void MessageChannel::acceptConnections() {
     const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0) return;
     auto connection = std::make_unique<Connection>();
+    connection->id = ++lastId_;
     connection->fd = fd;
     connection->notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-    Connection* raw = connection.get();
-    connect(raw->notifier.get(), &QSocketNotifier::activated, this, [this, raw] { readFrom(raw); });
+    const ConnectionId id = connection->id;
+    connect(connection->notifier.get(), &QSocketNotifier::activated, this, [this, id] {
+      if (Connection* c = find(id)) readFrom(c);
+    });
     connections_.push_back(std::move(connection));
   }
 }
 
+MessageChannel::Connection* MessageChannel::find(ConnectionId id) const {
+  for (const auto& c : connections_) {
+    if (c->id == id) return c.get();
+  }
+  return nullptr;
+}
+
+void MessageChannel::answer(ConnectionId connection, const ChannelMessage& m) {
+  const Connection* c = find(connection);
+  if (c == nullptr) return;
+  const QByteArray bytes = EncodeMessage(m);
+  // Twelve bytes fit a socket buffer whole or not at all; a sender that has gone gets nothing.
+  (void)::send(c->fd, bytes.constData(), static_cast<std::size_t>(bytes.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+}
+
 void MessageChannel::readFrom(Connection* connection) {
-  bool ended = false;
   char chunk[4096];
   for (;;) {
     const ssize_t n = ::recv(connection->fd, chunk, sizeof(chunk), 0);
     if (n > 0) {
       connection->pending.append(chunk, static_cast<qsizetype>(n));
       if (connection->pending.size() > kMaxPending) {
-        ended = true;
+        connection->ended = true;
         connection->pending.clear();
         break;
       }
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
-    ended = n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+    connection->ended = n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
     break;
   }
   // Whole messages only; a trailing partial message waits for the rest or is dropped with the connection.
   const qsizetype whole = connection->pending.size() / 12 * 12;
   const QByteArray bytes = connection->pending.left(whole);
   connection->pending.remove(0, whole);
-  if (ended) {
-    std::erase_if(connections_, [connection](const auto& c) { return c.get() == connection; });
-  }
-  // The handler may show dialogs (and run events) or close this channel; nothing of ours is touched after.
+  const ConnectionId id = connection->id;
+  // The handler may show dialogs and run events: this connection is not read again meanwhile, so its
+  // messages keep their order, while other senders' messages go on arriving.
+  connection->notifier->setEnabled(false);
+  // The handler may also close this channel; nothing of ours is touched after.
   const QPointer<MessageChannel> self = this;
   for (qsizetype at = 0; at + 12 <= bytes.size() && self && handler_; at += 12) {
     ChannelMessage m;
@@ -234,7 +272,21 @@ void MessageChannel::readFrom(Connection* connection) {
     m.wParam = qFromLittleEndian<std::int32_t>(bytes.constData() + at + 4);
     m.lParam = qFromLittleEndian<std::int32_t>(bytes.constData() + at + 8);
     const Handler handler = handler_;
+    const ConnectionId outer = std::exchange(current_, id);
     handler(m);
+    if (self) current_ = outer;
+  }
+  if (!self) return;
+  Connection* still = find(id);
+  if (still == nullptr) return;
+  if (!still->ended) {
+    still->notifier->setEnabled(true);
+    return;
+  }
+  std::erase_if(connections_, [still](const auto& c) { return c.get() == still; });
+  if (endHandler_) {
+    const auto ended = endHandler_;
+    ended(id);
   }
 }
 

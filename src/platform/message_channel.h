@@ -5,7 +5,9 @@
 //
 // A message is 12 bytes: message number, wParam and lParam, each a little-endian signed 32-bit integer.
 // 810 begins a name, 811 appends the character whose Unicode code point is lParam, 812 says the name is
-// complete.
+// complete. The editor answers each 812 on the same connection: 813 at once (the name has arrived), then
+// 814 when it has tried the file, lParam 1 when it opened it and 0 when it could not. A sender that does
+// not wait for the answers may close at once; they are then dropped.
 #pragma once
 
 #include <QByteArray>
@@ -37,6 +39,9 @@ ChannelPlace DefaultChannelPlace();
 // DefaultChannelPlace().path.
 QString DefaultChannelPath();
 
+inline constexpr std::int32_t kNameTaken = 813;
+inline constexpr std::int32_t kNameDone = 814;
+
 struct ChannelMessage {
   std::int32_t message = 0;
   std::int32_t wParam = 0;
@@ -49,6 +54,8 @@ class MessageChannel final : public QObject {
   Q_OBJECT
  public:
   using Handler = std::function<void(const ChannelMessage&)>;
+  // Tells the senders apart: every connection has its own, never reused.
+  using ConnectionId = std::uint64_t;
 
   explicit MessageChannel(Handler handler, QObject* parent = nullptr);
   ~MessageChannel() override;
@@ -59,12 +66,24 @@ class MessageChannel final : public QObject {
   bool isListening() const { return listenFd_ >= 0; }
   QString errorString() const { return error_; }
 
+  // The connection whose message the handler is being given (0 outside the handler).
+  ConnectionId currentConnection() const { return current_; }
+  // Called once a connection has ended and all its messages have been handled.
+  void setEndHandler(std::function<void(ConnectionId)> handler) { endHandler_ = std::move(handler); }
+  // Writes a message back to a sender; nothing when it has gone or does not read.
+  void answer(ConnectionId connection, const ChannelMessage& m);
+
  private:
   struct Connection;
   void acceptConnections();
   void readFrom(Connection* connection);
 
+  Connection* find(ConnectionId id) const;
+
   Handler handler_;
+  std::function<void(ConnectionId)> endHandler_;
+  ConnectionId current_ = 0;
+  ConnectionId lastId_ = 0;
   int listenFd_ = -1;
   QString path_;
   std::unique_ptr<QSocketNotifier> listenNotifier_;
@@ -73,7 +92,8 @@ class MessageChannel final : public QObject {
 };
 
 // Connects to a Unix-domain stream socket within `timeoutMs`; the descriptor (blocking), or -1 with
-// the reason in `error`. Also used by the sender.
+// the reason in `error`. A listener whose queue is full refuses at once (EAGAIN); that is tried again
+// with a growing pause until the time is up. Also used by the sender.
 int ConnectToChannel(const QString& path, int timeoutMs, QString* error);
 
 }  // namespace pf

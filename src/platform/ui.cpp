@@ -17,6 +17,7 @@
 
 #include "model/file_io.h"
 #include "platform/local_path.h"
+#include "platform/form.h"
 
 namespace pf {
 
@@ -38,17 +39,24 @@ QString QtFileFilter(const QString& filter) {
   return out.join(QStringLiteral(";;"));
 }
 
+// Every dialog keeps the window it stands over in use while it runs (Form::InUse): the window may be
+// closed meanwhile (by assistive technology, which reaches past a modal dialog, or by another window's
+// command); it then cancels the dialog and is deleted only after the dialog's loop has ended.
+
 void QtUi::message(QWidget* parent, const QString& text) {
+  const Form::InUse inUse(parent);
   QMessageBox::information(parent, kMessageTitle, text);
 }
 
 bool QtUi::askYesNo(QWidget* parent, const QString& text) {
+  const Form::InUse inUse(parent);
   return QMessageBox::question(parent, kMessageTitle, text, QMessageBox::Yes | QMessageBox::No) ==
          QMessageBox::Yes;
 }
 
 std::optional<QString> QtUi::inputBox(QWidget* parent, const QString& prompt, const QString& title,
                                       const QString& defaultText) {
+  const Form::InUse inUse(parent);
   bool ok = false;
   QString text = QInputDialog::getText(parent, title.isEmpty() ? kMessageTitle : title, prompt,
                                        QLineEdit::Normal, defaultText, &ok);
@@ -93,6 +101,7 @@ void FitFileDialog(QFileDialog& dialog) {
 }
 
 std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogOptions& o, bool save) {
+  const Form::InUse inUse(parent);
   QFileDialog dialog(parent, o.title, o.initialFolder, QtFileFilter(o.filter));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile
@@ -152,12 +161,14 @@ std::optional<QString> QtUi::saveFile(QWidget* parent, const FileDialogOptions& 
 }
 
 std::optional<ColorRef> QtUi::chooseColour(QWidget* parent, ColorRef initial) {
+  const Form::InUse inUse(parent);
   const QColor c = QColorDialog::getColor(QColor(RedOf(initial), GreenOf(initial), BlueOf(initial)), parent);
   if (!c.isValid()) return std::nullopt;
   return Rgb(c.red(), c.green(), c.blue());
 }
 
 std::optional<QFont> QtUi::chooseFont(QWidget* parent, const QFont& initial) {
+  const Form::InUse inUse(parent);
   bool ok = false;
   QFont f = QFontDialog::getFont(&ok, initial, parent);
   if (!ok) return std::nullopt;

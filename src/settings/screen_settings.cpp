@@ -24,21 +24,7 @@ QString SectionOf(int pattern) {
 
 }  // namespace
 
-class Form27::Busy {
- public:
-  explicit Busy(Form27& form) : form_(form) { ++form_.busy_; }
-  ~Busy() {
-    if (--form_.busy_ == 0 && form_.isUnloaded()) form_.deleteLater();
-  }
-  Busy(const Busy&) = delete;
-  Busy& operator=(const Busy&) = delete;
-
- private:
-  Form27& form_;
-};
-
 Form27::Form27(AppContext& app, QWidget* owner) : Form(app, QString::fromLatin1(kFormName), owner) {
-  setAttribute(Qt::WA_DeleteOnClose, false);
   setWindowTitle(QStringLiteral("画面設定フォーム"));
   QMenuBar* bar = menuBar();
   addMenuItem(bar, QStringLiteral("mnuSAVE"), QStringLiteral("SAVE"), &Form27::mnuSAVE_Click);
@@ -88,17 +74,13 @@ void Form27::Form_Load() {
   Option1[static_cast<std::size_t>(selected)]->setFocus();
 }
 
-void Form27::Form_Unload() {
-  if (busy_ == 0) deleteLater();
-}
-
 void Form27::Option1_Click(int index) {
   app().SelectedPattern = index;
   PatternSection = SectionOf(index);
 }
 
 void Form27::mnuSAVE_Click() {
-  const Busy busy(*this);
+  const InUse inUse(this);
   const int n = app().SelectedPattern;
   if (!SaveWindowPattern(app(), n, Text1[static_cast<std::size_t>(n)]->text())) {
     // The file could not be written (read-only, or no file at all): say so rather than close as if saved.
@@ -109,7 +91,7 @@ void Form27::mnuSAVE_Click() {
 }
 
 void Form27::mnuLOAD_Click() {
-  const Busy busy(*this);
+  const InUse inUse(this);
   if (app().settings.ReadSetting(PatternSection.toStdString(), "Name").empty()) {
     app().ui.message(this, QStringLiteral("設定されていません。"));
     return;
@@ -120,7 +102,7 @@ void Form27::mnuLOAD_Click() {
 }
 
 void Form27::mnuDel_Click() {
-  const Busy busy(*this);
+  const InUse inUse(this);
   const int n = app().SelectedPattern;
   if (n == 0) {
     app().ui.message(this, QStringLiteral("パターン１は削除できません。"));
@@ -135,13 +117,15 @@ void Form27::mnuDel_Click() {
   Text1[static_cast<std::size_t>(n)]->clear();
 }
 
+// Loading a pattern closes this window from inside its own handlers and lets events run: each handler
+// holds the window in use, so that it is deleted only once none is running any more.
 void Form27::mnuEND_Click() {
-  const Busy busy(*this);
+  const InUse inUse(this);
   unload();
 }
 
 void Form27::Command1_Click() {
-  const Busy busy(*this);
+  const InUse inUse(this);
   EditorLink* editor = app().editor();
   if (!editor || !editor->confirmEnd()) return;
   editor->AllClose();
@@ -149,7 +133,7 @@ void Form27::Command1_Click() {
 }
 
 void Form27::chooseAndLoad(int index) {
-  const Busy busy(*this);
+  const InUse inUse(this);
   Option1[static_cast<std::size_t>(index)]->setChecked(true);
   mnuLOAD_Click();
 }

@@ -32,7 +32,6 @@ class Form27 final : public Form {
   void Option1_Click(int index);
 
   void Form_Load() override;
-  void Form_Unload() override;
   void Form_KeyDown(int keyCode, int shift) override;
 
   std::array<QRadioButton*, kPatterns> Option1{};
@@ -46,11 +45,6 @@ class Form27 final : public Form {
   void buildControls();
   // Chooses a pattern, 0..9, and loads it at once.
   void chooseAndLoad(int index);
-
-  // Loading a pattern closes this window from inside its own handlers and lets events run; it is
-  // deleted only once no handler of it is running any more.
-  class Busy;
-  int busy_ = 0;
 
   QString PatternSection;
 };

@@ -9,9 +9,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "platform/file_name_sender.h"
@@ -81,6 +83,50 @@ TEST(FileNameSender, FindsNoEditorWhereNoneListens) {
   // And the next editor takes the place over.
   MessageChannel channel([](const ChannelMessage&) {});
   EXPECT_TRUE(channel.listen(QString::fromLocal8Bit(stale))) << channel.errorString().toStdString();
+}
+
+TEST(FileNameSender, AFullQueueIsTriedAgainUntilTheListenerTakesTheConnection) {
+  QTemporaryDir dir;
+  const QByteArray path = QFile::encodeName(dir.filePath("busy.sock"));
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, path.constData(), sizeof(address.sun_path) - 1);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  ASSERT_EQ(::listen(listener, 1), 0);
+  // Fill the queue until the listener refuses.
+  std::vector<int> waiting;
+  for (int i = 0; i < 64; ++i) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+      ::close(fd);
+      break;
+    }
+    waiting.push_back(fd);
+  }
+  ASSERT_LT(waiting.size(), 64u) << "the queue never filled";
+
+  // The listener drains its queue a little later, as a busy editor does.
+  std::atomic<bool> connected = false;
+  std::thread drain([listener, &connected] {
+    ::usleep(200 * 1000);
+    while (!connected) {
+      const int fd = ::accept(listener, nullptr, nullptr);
+      if (fd >= 0) ::close(fd);
+      ::usleep(5 * 1000);
+    }
+  });
+  QString error;
+  const int fd = ConnectToChannel(QFile::decodeName(path), 2000, &error);
+  connected = true;
+  drain.join();
+  EXPECT_GE(fd, 0) << error.toStdString();
+  sockaddr_un peer{};
+  socklen_t length = sizeof(peer);
+  EXPECT_EQ(::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length), 0) << "really connected";
+  ::close(fd);
+  for (int w : waiting) ::close(w);
+  ::close(listener);
 }
 
 TEST(ChannelPlace, OnlyAPrivateFolderOfTheUsersOwnHoldsTheSocket) {
