@@ -16,8 +16,8 @@
 #include <algorithm>
 
 #include "model/file_io.h"
-#include "platform/local_path.h"
 #include "platform/form.h"
+#include "platform/local_path.h"
 
 namespace pf {
 
