@@ -134,7 +134,7 @@ write('journal', 'empty.pfj', fuzz_input(journal(), blob_file()))
 # Palettes of other programs, one seed per format, and the grid as clipboard text.
 write('foreign_palette', 'gimp.gpl', b'GIMP Palette\nName: seed\nColumns: 16\n#\n255   0   0\tRed\n  0 128 255\tBlue\n')
 write('foreign_palette', 'jasc.pal', b'JASC-PAL\r\n0100\r\n3\r\n255 0 0\r\n0 255 0\r\n0 0 255\r\n')
-write('foreign_palette', 'lospec.hex', b'ff0000\n00ff00\n#0000ff\n')
+write('foreign_palette', 'hex_list.hex', b'ff0000\n00ff00\n#0000ff\n')
 write('foreign_palette', 'paintnet.txt', b';paint.net Palette File\r\n;Colors: 2\r\nFFFF0000\r\nFF00FF00\r\n')
 write('foreign_palette', 'counted.act', bytes(range(256)) * 3 + b'\x00\x03\xff\xff')
 riff_data = struct.pack('<HH', 0x300, 2) + bytes([10, 20, 30, 0, 40, 50, 60, 0])

@@ -22,14 +22,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 class WholeIconSaves : public testing::AppFixture {
  protected:
-  template <class F>
-  std::function<void()> command(const char* action) {
-    return [this, action] {
-      F* form = app->single<F>();
-      if (!form->wasActivated()) form->activate();
-      form->template findChild<QAction*>(QString::fromLatin1(action))->trigger();
-    };
-  }
   QString path(const QString& name) { return folder.filePath(name); }
   Bytes bytesOf(const QString& name) { return ReadWholeFile(path(name).toStdString()).value_or(Bytes{}); }
   void writeBytes(const QString& name, const Bytes& b) {

@@ -16,14 +16,6 @@ namespace {
 
 class SaveNames : public testing::AppFixture {
  protected:
-  template <class F>
-  std::function<void()> command(const char* action) {
-    return [this, action] {
-      F* form = app->single<F>();
-      if (!form->wasActivated()) form->activate();
-      form->template findChild<QAction*>(QString::fromLatin1(action))->trigger();
-    };
-  }
   QByteArray contentOf(const QString& name) {
     QFile f(folder.filePath(name));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 #include "app/app.h"
@@ -61,6 +63,15 @@ class AppFixture : public ::testing::Test {
   }
   void click(Qt::MouseButton button, int x, int y) {
     QTest::mouseClick(canvas(), button, Qt::NoModifier, QPoint(x, y));
+  }
+  // A menu command of the shared window F, as a step a table of commands can run.
+  template <class F>
+  std::function<void()> command(const char* action) {
+    return [this, action] {
+      F* form = app->single<F>();
+      if (!form->wasActivated()) form->activate();
+      form->template findChild<QAction*>(QString::fromLatin1(action))->trigger();
+    };
   }
   void trigger(const char* actionName) {
     QAction* a = ic->menuAction(QString::fromLatin1(actionName));
